@@ -1,0 +1,69 @@
+#pragma once
+// Device records, the command transaction and both configuration roads.
+
+#include <cstdint>
+#include <string>
+
+// One found module. Text fields hold the wire's 8-bit bytes, never re-encoded here.
+struct TModelParm
+{
+    std::string Mac;
+    std::string Ip;
+    std::int32_t Port = 0;
+    std::uint8_t ViaCommandProtocol = 0;
+    std::uint8_t LibraryTag = 0;
+};
+
+// "No value" for a one-byte code: the position of an empty list selection, low 8 bits.
+constexpr std::uint8_t kNoCode = 255;
+// "No value" for IpMode: the position of an empty list selection.
+constexpr std::int32_t kNoIpMode = -1;
+
+// One module's configuration. Texts start empty. Codes start at "no value" so that a
+// field the chosen road does not carry (Protocol on the library road, StopBitsIndex on
+// the command road) shows no list selection; ports start at 0.
+struct TModelConfig
+{
+    std::string UserName;
+    std::string DeviceName;
+    std::string MacAddress;
+    std::string IpAddress;
+    std::int32_t IpMode = kNoIpMode;
+    std::int32_t LocalPort = 0;
+    std::uint8_t Protocol = kNoCode;
+    std::uint8_t WorkMode = kNoCode;
+    std::string TargetIp;
+    std::int32_t TargetPort = 0;
+    std::string Gateway;
+    std::string NetMask;
+    std::uint8_t BaudIndex = kNoCode;
+    std::uint8_t Parity = kNoCode;
+    std::uint8_t DataBitsIndex = kNoCode;
+    std::uint8_t StopBitsIndex = kNoCode;
+    std::uint8_t GfcValue = kNoCode;
+    std::uint8_t GdtValue = kNoCode;
+
+    bool operator==(const TModelConfig&) const = default;
+};
+
+constexpr std::uint16_t kCommandPort = 65535;
+
+// One command transaction on a fresh endpoint: send to host (empty: broadcast), read one
+// reply within 50 ms. True when the reply starts with "A" (value: the rest); an empty or
+// missing reply is a failure except for the command "E". Socket errors are raised.
+bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
+                     std::string& value);
+
+// Command road. Read: "L" (fallback "W"+entry.Mac by broadcast, "L"), seventeen reads,
+// "O". Fields of commands not reached keep their values. Socket errors are raised.
+bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config);
+// Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O".
+bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config);
+
+// Library road. One value: MX_GetDevInfoUDPbyIP then MX_GetDevConfigUDP.
+bool ReadLibraryValue(const std::string& ip, std::uint8_t tag, const std::string& key, std::string& value);
+// Fourteen keys in order; a malformed number raises ConvertError, earlier fields stored.
+bool ReadConfigByLibrary(const std::string& ip, std::uint8_t tag, TModelConfig& config);
+// Stages fourteen values and modifies the module; false on any failure, raises nothing.
+bool WriteConfigByLibrary(const std::string& ip, const std::string& password, std::uint8_t tag,
+                          const TModelConfig& config);

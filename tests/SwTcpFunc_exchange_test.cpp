@@ -1,0 +1,108 @@
+#include "PrivateNetwork.h"
+#include "SwTcpFunc.h"
+#include "UdpPeer.h"
+#include "net.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+UdpPeer::Responder replyWith(std::vector<std::string> replies)
+{
+    return [replies](const ReceivedDatagram&) { return replies; };
+}
+
+struct ReplyCase
+{
+    const char* command;
+    std::vector<std::string> replies; // none: silence
+    bool ok;
+    std::string value;
+};
+
+class ExchangeReplies : public testing::TestWithParam<ReplyCase>
+{};
+
+TEST_P(ExchangeReplies, AreJudgedByTheirFirstByte)
+{
+    const ReplyCase& c = GetParam();
+    UdpPeer module(testnet::moduleIp(1), kCommandPort, replyWith(c.replies));
+    std::string value = "stale";
+    EXPECT_EQ(ExchangeCommand(testnet::moduleIp(1), c.command, kCommandPort, value), c.ok);
+    EXPECT_EQ(value, c.value);
+    ASSERT_EQ(module.received().size(), 1u);
+    EXPECT_EQ(module.received()[0].data, c.command); // the command's bytes and nothing else
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ExchangeReplies,
+    testing::Values(ReplyCase{"GON", {"Aadmin"}, true, "admin"}, ReplyCase{"GON", {"A"}, true, ""},
+                    ReplyCase{"SBR3", {"A"}, true, ""}, ReplyCase{"GON", {"aadmin"}, false, ""},
+                    ReplyCase{"GON", {"Nadmin"}, false, ""}, ReplyCase{"GON", {"N"}, false, ""},
+                    ReplyCase{"GON", {""}, false, ""}, ReplyCase{"GON", {}, false, ""},
+                    ReplyCase{"E", {}, true, ""}, ReplyCase{"E", {""}, true, ""}, ReplyCase{"E", {"N"}, false, ""},
+                    ReplyCase{"E", {"A"}, true, ""}, ReplyCase{"L", {}, false, ""},
+                    ReplyCase{"GDN", {std::string("A\xC9\xE8\xB1\xB8\0x", 7)}, true,
+                              std::string("\xC9\xE8\xB1\xB8\0x", 6)}),
+    [](const testing::TestParamInfo<ReplyCase>& param) { return "case" + std::to_string(param.index); });
+
+TEST(ExchangeCommand, EveryCommandLeavesFromAFreshSocket)
+{
+    UdpPeer module(testnet::moduleIp(1), kCommandPort, replyWith({"A"}));
+    std::string value;
+    ASSERT_TRUE(ExchangeCommand(testnet::moduleIp(1), "L", kCommandPort, value));
+    ASSERT_TRUE(ExchangeCommand(testnet::moduleIp(1), "O", kCommandPort, value));
+    const auto received = module.received();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_NE(received[0].peerPort, received[1].peerPort);
+}
+
+TEST(ExchangeCommand, ReplyAfterTheFiftyMillisecondWaitIsAFailure)
+{
+    UdpPeer module(testnet::moduleIp(1), kCommandPort, replyWith({"Alate"}), 150);
+    std::string value;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ExchangeCommand(testnet::moduleIp(1), "GON", kCommandPort, value));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(140));
+    EXPECT_EQ(value, "");
+}
+
+TEST(ExchangeCommand, BroadcastTakesTheFirstReplyAndDropsTheRest)
+{
+    // Two modules on the wildcard address hear the broadcast; the slower one's reply
+    // must not reach the next transaction.
+    UdpPeer fast("0.0.0.0", kCommandPort, replyWith({"Afast"}));
+    UdpPeer slow("0.0.0.0", kCommandPort, replyWith({"Aslow"}), 20);
+    std::string value;
+    EXPECT_TRUE(ExchangeCommand("", "GON", kCommandPort, value));
+    EXPECT_EQ(value, "fast");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let the slow one answer too
+    EXPECT_EQ(fast.received().size(), 1u);
+    EXPECT_EQ(slow.received().size(), 1u);
+
+    UdpPeer other(testnet::moduleIp(2), kCommandPort, replyWith({"Aother"}), 30);
+    EXPECT_TRUE(ExchangeCommand(testnet::moduleIp(2), "GDN", kCommandPort, value));
+    EXPECT_EQ(value, "other");
+}
+
+TEST(ExchangeCommand, ReceiveFailureIsRaisedNotTakenForSilence)
+{
+    UdpPeer module(testnet::moduleIp(1), kCommandPort, replyWith({"A" + std::string(9000, 'x')}));
+    std::string value;
+    try {
+        ExchangeCommand(testnet::moduleIp(1), "GON", kCommandPort, value);
+        FAIL() << "nothing raised";
+    } catch (const SocketError& error) {
+        EXPECT_EQ(std::string(error.what()), "Socket Error # 10040\r\nMessage too long.");
+    }
+}
+
+TEST(ExchangeCommand, SendFailureIsRaised)
+{
+    std::string value;
+    EXPECT_THROW(ExchangeCommand("no-such-module.tcpmod.test", "L", kCommandPort, value), SocketError);
+}
+
+} // namespace

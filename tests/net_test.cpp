@@ -1,0 +1,183 @@
+#include "PrivateNetwork.h"
+#include "UdpPeer.h"
+#include "net.h"
+
+#include <cerrno>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using testing::HasSubstr;
+
+namespace {
+
+UdpPeer::Responder echo()
+{
+    return [](const ReceivedDatagram& request) { return std::vector<std::string>{request.data}; };
+}
+
+std::string raisedText(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const SocketError& error) {
+        return error.what();
+    }
+    return "(nothing raised)";
+}
+
+TEST(SocketErrorText, KnownNumbersCarryTheirTextAfterALineBreak)
+{
+    const std::pair<int, const char*> cases[] = {
+        {10004, "Socket Error # 10004\r\nInterrupted system call."},
+        {10035, "Socket Error # 10035\r\nOperation would block. "},
+        {10040, "Socket Error # 10040\r\nMessage too long."},
+        {10051, "Socket Error # 10051\r\nNetwork is unreachable."},
+        {10066, "Socket Error # 10066\r\nDirectory not empty"},
+        {11001, "Socket Error # 11001\r\nHost not found."},
+        {10001, "Socket Error # 10001\r\n"},
+        {12345, "Socket Error # 12345\r\n"},
+    };
+    for (const auto& [number, text] : cases)
+        EXPECT_EQ(std::string(socketError(number).what()), text);
+}
+
+TEST(SocketErrorText, LinuxErrnoMapsToTheWindowsSocketsNumberOfItsBsdName)
+{
+    const std::pair<int, int> cases[] = {
+        {EINTR, 10004},        {EBADF, 10009},         {EACCES, 10013},   {EINVAL, 10022},
+        {EWOULDBLOCK, 10035},  {EMSGSIZE, 10040},      {EADDRINUSE, 10048}, {EADDRNOTAVAIL, 10049},
+        {ENETUNREACH, 10051},  {ECONNRESET, 10054},    {ECONNREFUSED, 10061}, {EHOSTUNREACH, 10065},
+        {ENOTEMPTY, 10066},
+    };
+    for (const auto& [errnoValue, wsa] : cases)
+        EXPECT_EQ(wsaFromErrno(errnoValue), wsa) << "errno " << errnoValue;
+}
+
+TEST(HostText, DottedQuadsAreRecognisedStrictly)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"10.77.0.11", true}, {"0.0.0.0", true},   {"255.255.255.255", true}, {"256.1.1.1", false},
+        {"1.2.3", false},     {"1.2.3.4.5", false}, {"1..3.4", false},        {"1.2.3.4.", false},
+        {"a.b.c.d", false},   {"", false},         {" 1.2.3.4", false},     {"1.2.3.0004", false},
+    };
+    for (const auto& [text, dotted] : cases)
+        EXPECT_EQ(isDottedQuad(text), dotted) << text;
+}
+
+TEST(HostText, LocalhostInAnyCaseReachesLoopback)
+{
+    UdpPeer peer("127.0.0.1", 65535, echo());
+    for (const char* host : {"localhost", "LocalHost", "LOCALHOST"}) {
+        UdpEndpoint endpoint;
+        endpoint.Send(host, 65535, host);
+        const ReceivedDatagram reply = endpoint.ReceiveString(1000);
+        EXPECT_EQ(reply.data, host);
+        EXPECT_EQ(reply.peerIp, "127.0.0.1");
+        EXPECT_EQ(reply.peerPort, 65535);
+    }
+}
+
+TEST(HostText, DottedQuadAndHostNameReachTheModuleAddress)
+{
+    UdpPeer peer(testnet::moduleIp(1), 65535, echo());
+    for (const char* host : {"10.77.0.11", "module1.tcpmod.test"}) {
+        UdpEndpoint endpoint;
+        endpoint.Send(host, 65535, "X");
+        EXPECT_EQ(endpoint.ReceiveString(1000).peerIp, "10.77.0.11") << host;
+    }
+}
+
+TEST(HostText, UnknownNameRaisesHostNotFound)
+{
+    UdpEndpoint endpoint;
+    EXPECT_EQ(raisedText([&] { endpoint.Send("no-such-module.tcpmod.test", 65535, "L"); }),
+              "Socket Error # 11001\r\nHost not found.");
+}
+
+TEST(UdpEndpoint, ActivateKeepsTheSocketAndItsLocalPort)
+{
+    UdpPeer peer(testnet::moduleIp(1), 65535, echo(), 80);
+    UdpEndpoint endpoint;
+    endpoint.Activate();
+    UdpSocket* first = endpoint.socket();
+    endpoint.Send(testnet::moduleIp(1), 65535, "late");
+    const std::uint16_t port = first->localPort();
+    ASSERT_NE(port, 0);
+    // The reply comes after this wait has given up, and waits on the socket.
+    EXPECT_TRUE(endpoint.ReceiveString(20).data.empty());
+    endpoint.Activate();
+    EXPECT_EQ(endpoint.socket(), first);
+    EXPECT_EQ(endpoint.socket()->localPort(), port);
+    EXPECT_EQ(endpoint.ReceiveString(1000).data, "late");
+}
+
+TEST(UdpEndpoint, EmptyWaitGivesEmptyDataPeerAndPort)
+{
+    UdpEndpoint endpoint;
+    const ReceivedDatagram nothing = endpoint.ReceiveString(50);
+    EXPECT_TRUE(nothing.data.empty());
+    EXPECT_TRUE(nothing.peerIp.empty());
+    EXPECT_EQ(nothing.peerPort, 0);
+}
+
+TEST(UdpEndpoint, BroadcastRestoresTheEndpointsOwnPermission)
+{
+    UdpPeer peer("0.0.0.0", 65535, echo());
+    for (bool enabled : {false, true}) {
+        UdpEndpoint endpoint;
+        endpoint.BroadcastEnabled = enabled;
+        endpoint.Activate();
+        EXPECT_EQ(endpoint.socket()->broadcast(), enabled);
+        endpoint.Broadcast("X", 65535);
+        EXPECT_EQ(endpoint.socket()->broadcast(), enabled);
+        EXPECT_EQ(endpoint.ReceiveString(1000).data, "X");
+    }
+}
+
+TEST(UdpEndpoint, SendWithoutPermissionToBroadcastIsRefused)
+{
+    UdpEndpoint endpoint;
+    EXPECT_EQ(raisedText([&] { endpoint.Send("255.255.255.255", 65535, "X"); }),
+              "Socket Error # 10013\r\nAccess denied.");
+}
+
+TEST(UdpEndpoint, DatagramLongerThanTheBufferFailsWithMessageTooLong)
+{
+    UdpPeer peer(testnet::moduleIp(1), 65535,
+                 [](const ReceivedDatagram&) { return std::vector<std::string>{std::string(9000, 'A')}; });
+    UdpEndpoint endpoint;
+    endpoint.Send(testnet::moduleIp(1), 65535, "GON");
+    EXPECT_EQ(raisedText([&] { endpoint.ReceiveString(1000); }), "Socket Error # 10040\r\nMessage too long.");
+}
+
+TEST(UdpEndpoint, DatagramOfExactlyTheBufferSizeIsReceivedWhole)
+{
+    UdpPeer peer(testnet::moduleIp(1), 65535,
+                 [](const ReceivedDatagram&) { return std::vector<std::string>{std::string(8192, 'A')}; });
+    UdpEndpoint endpoint;
+    endpoint.Send(testnet::moduleIp(1), 65535, "GON");
+    EXPECT_EQ(endpoint.ReceiveString(1000).data.size(), 8192u);
+}
+
+TEST(UdpEndpoint, OversizedSendIsPackageSizeTooBig)
+{
+    UdpEndpoint endpoint;
+    EXPECT_EQ(raisedText([&] { endpoint.Send(testnet::moduleIp(1), 65535, std::string(70000, 'x')); }),
+              "Package Size Too Big.");
+}
+
+TEST(UdpEndpoint, BroadcastWithoutARouteIsNetworkUnreachable)
+{
+    const std::string text = testnet::runWithoutNetwork([]() -> std::string {
+        try {
+            UdpEndpoint endpoint;
+            endpoint.Broadcast("X", 65535);
+        } catch (const SocketError& error) {
+            return error.what();
+        }
+        return "(nothing raised)";
+    });
+    EXPECT_EQ(text, "Socket Error # 10051\r\nNetwork is unreachable.");
+}
+
+} // namespace

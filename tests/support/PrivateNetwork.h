@@ -1,0 +1,21 @@
+#pragma once
+// The private test network that scripts/netns builds, and the guard every network test
+// runs before it sends anything.
+
+#include <string>
+
+namespace testnet {
+
+inline constexpr const char* kPcIp = "10.77.0.1";
+// 10.77.0.11 for n = 1, 10.77.0.12 for n = 2, ... (up to 50 modules)
+std::string moduleIp(int n);
+
+// Empty when this process runs in a private namespace (interfaces: lo, v0, v1 only);
+// otherwise the message that explains why the test must not run.
+std::string privateNetworkProblem();
+
+// Runs fn in a child process that first enters a new, empty network namespace (only a
+// loopback that is down, so no route at all). Returns what fn returned as text.
+std::string runWithoutNetwork(std::string (*fn)());
+
+} // namespace testnet
