@@ -3,9 +3,7 @@
 #include "MivexAdv.h"
 #include "net.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -30,11 +28,6 @@ void ConfigureDiscoveryEndpoint(UdpEndpoint& endpoint)
 {
     endpoint.BroadcastEnabled = true;
     endpoint.ReceiveTimeout = 1000;
-}
-
-void PauseMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void RunSearch(UdpEndpoint& endpoint, const RowSink& sink)

@@ -18,6 +18,3 @@ void ConfigureDiscoveryEndpoint(UdpEndpoint& endpoint);
 // Phase two: 100 ms, MX_SearchAll, 100 ms, one row per MX_GetSearchDev that returns 1.
 // An endpoint error ends the search at once and is raised; rows already delivered stay.
 void RunSearch(UdpEndpoint& endpoint, const RowSink& sink);
-
-// Blocks the calling thread for ms milliseconds.
-void PauseMs(int ms);

@@ -2,6 +2,14 @@
 
 #include "net.h"
 
+#include <chrono>
+#include <thread>
+
+void PauseMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
 bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
                      std::string& value)
 {

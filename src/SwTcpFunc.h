@@ -48,6 +48,9 @@ struct TModelConfig
 
 constexpr std::uint16_t kCommandPort = 65535;
 
+// Blocks the calling thread for ms milliseconds (the protocol's fixed pauses).
+void PauseMs(int ms);
+
 // One command transaction on a fresh endpoint: send to host (empty: broadcast), read one
 // reply within 50 ms. True when the reply starts with "A" (value: the rest); an empty or
 // missing reply is a failure except for the command "E". Socket errors are raised.
