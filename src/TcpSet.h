@@ -1,0 +1,2 @@
+#pragma once
+// The settings dialog of one module.
