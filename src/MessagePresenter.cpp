@@ -1,6 +1,9 @@
 #include "MessagePresenter.h"
 
+#include "DeviceText.h"
+
 #include <QMessageBox>
+#include <exception>
 
 QString errorDisplayText(const QString& text)
 {
@@ -19,4 +22,18 @@ void MessageBoxPresenter::showHint(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool runGuarded(MessagePresenter& presenter, QWidget* parent, const std::function<void()>& action)
+{
+    try {
+        action();
+        return true;
+    } catch (const std::exception& error) {
+        // Error texts may quote module bytes, which are in the system code page.
+        presenter.showError(parent, textFromDevice(error.what()));
+    } catch (...) {
+        presenter.showError(parent, QStringLiteral("Unknown error"));
+    }
+    return false;
 }

@@ -3,6 +3,7 @@
 // recording presenter in their place so that no box waits for a person.
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -29,3 +30,8 @@ public:
     void showError(QWidget* parent, const QString& text) override;
     void showHint(QWidget* parent, const QString& text) override;
 };
+
+// The application's general error handler, used at every handler boundary (Qt lets no
+// exception cross its event loop): runs action; an error that escapes it is shown with
+// showError and the program goes on. False when an error was shown.
+bool runGuarded(MessagePresenter& presenter, QWidget* parent, const std::function<void()>& action);
