@@ -1,0 +1,155 @@
+#pragma once
+// Simulated modules of both kinds, served over real UDP from one thread of this process.
+//
+// Command modules answer the command protocol on UDP 65535; library modules answer the
+// stand-in MivexAdv library's own protocol on kLibraryPort (mivexadv/PROTOCOL.md). Every
+// module lives at an IPv4 address the host owns (10.77.0.11 and up in the private test
+// network). Texts are raw bytes throughout; nothing is re-encoded.
+//
+// Command modules, in short (sim/README.md has the whole behaviour):
+// - "X" (any arrival): reply "M" + MAC + "/" + device name, from the module's own address.
+// - "L" at the module's own address opens a session ("N" when refuseOpenAtOwnAddress).
+// - "W<mac>" selects the module whose MAC matches (ASCII case ignored): reply "A". Others
+//   stay silent. A selected module answers broadcast commands as if sent to its address.
+// - In a session: the 17 reads reply "A" + value, the 14 writes stage a value and reply
+//   "A", "E" commits the staged values ("A"; a new IP moves the module after the reply and
+//   ends the session), "O" ends session and selection ("A").
+// - Outside a session: every command but "X", "W" and "L" is refused with "N" when sent to
+//   the module's own address, and ignored when it came by broadcast to an unselected
+//   module. Unknown commands are refused with "N" wherever a reply would be given.
+// - "O" always ends session and selection, and replies "N" when there was no session.
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+inline constexpr std::uint16_t kCommandPort = 65535;
+// UDP port of the stand-in library's protocol (search, fetch, modify).
+inline constexpr std::uint16_t kLibraryPort = 41799;
+// The only write password a library module accepts.
+inline constexpr const char* kWritePassword = "52417";
+// Size of an Oversize reply: longer than the program's 8192-byte receive buffer.
+inline constexpr std::size_t kOversizeBytes = 9000;
+
+enum class ModuleKind
+{
+    Command,
+    Library
+};
+
+// What happens to a reply the module would send. The module acts on the command in every
+// case but Refuse (a refused command changes nothing).
+enum class FaultKind
+{
+    None,
+    Refuse,  // reply "N" (command) or a refusal message (library) instead
+    Silent,  // no reply
+    Late,    // the reply leaves delayMs later
+    Twice,   // the reply is sent two times
+    Empty,   // a zero-length datagram instead of the reply
+    Oversize // the reply padded to kOversizeBytes
+};
+
+struct Fault
+{
+    FaultKind kind = FaultKind::None;
+    int delayMs = 0; // for Late
+};
+
+// Fault keys of library modules: one per message of the library's protocol.
+inline constexpr const char* kSearchFault = "SEARCH";
+inline constexpr const char* kFetchFault = "FETCH";
+inline constexpr const char* kModifyFault = "MODIFY";
+
+struct ModuleSpec
+{
+    ModuleKind kind = ModuleKind::Command;
+    std::string ip;  // an address the host owns, e.g. 10.77.0.11
+    std::string mac; // the module's identity, e.g. "00-1A-2B-00-00-11" (any text is used verbatim)
+    // Command modules: current value text by read code "GON".."GDT" (17 entries).
+    // Library modules: current value text by key "NAME".."C1_DATAB" (14 entries), library codes.
+    std::map<std::string, std::string> values;
+    // By command code ("L", "W", "GON", "SIP", "E", "O", "X") for command modules;
+    // by kSearchFault / kFetchFault / kModifyFault for library modules.
+    std::map<std::string, Fault> faults;
+    bool refuseOpenAtOwnAddress = false; // "L" sent to the module's own address is refused
+    int probeJitterMs = 0;               // probe reply delayed by a random 0..jitter ms
+    // Library modules only:
+    std::uint8_t tag = 0;           // LibraryTag the search reports; fetch and modify must carry it
+    std::int32_t searchPort = 0;    // the integer the search reports as port
+    std::string model = "MX-E210";  // the search's second text
+    std::uint8_t version = 1;       // the search's second byte
+    std::set<std::string> failKeys; // MX_GetDevConfigUDP fails for these keys
+    bool rejectModify = false;      // MX_ModifyDevUDPbyIP returns failure
+    bool failFetch = false;         // MX_GetDevInfoUDPbyIP returns failure
+};
+
+// The seventeen read codes, in the order the program sends them.
+const std::vector<std::string>& readCodes();
+// The fourteen write codes, in the order the program sends them.
+const std::vector<std::string>& writeCodes();
+// The read code a write code stages ("SON" -> "GON"); empty for anything else.
+std::string readCodeOf(const std::string& writeCode);
+// The fourteen library keys, "NAME" .. "C1_DATAB".
+const std::vector<std::string>& libraryKeys();
+
+// A command module with realistic defaults: static IP, port 8080, TCP server, 9600 8N1,
+// gateway 10.77.0.1, mask 255.255.255.0, GFE = mac.
+ModuleSpec commandModule(const std::string& ip, const std::string& mac);
+// A library module with the same defaults in the library's codes (IP_MODE 1, C1_OP 1,
+// C1_BAUD 5, C1_DATAB 8, C1_STOPB 1, C1_PARITY 0), searchPort 8080.
+ModuleSpec libraryModule(const std::string& ip, const std::string& mac, std::uint8_t tag);
+
+struct WireEvent // one datagram one module received
+{
+    std::string moduleMac;
+    std::string data;
+    std::string fromIp;
+    std::uint16_t fromPort = 0;
+    bool broadcast = false;   // arrived by broadcast (or at the wildcard socket)
+    std::uint16_t toPort = 0; // kCommandPort or kLibraryPort
+};
+
+class Simulator // serves modules on its own thread until destroyed
+{
+public:
+    // Binds every socket before it returns; raises SocketError (e.g. an address the host
+    // does not own) or std::invalid_argument (two modules with one MAC or one address).
+    explicit Simulator(std::vector<ModuleSpec> modules);
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Accessors taking a MAC raise std::invalid_argument for a MAC no module has.
+    std::vector<WireEvent> events() const; // every module's, in arrival order
+    std::vector<WireEvent> eventsFor(const std::string& mac) const;
+    void clearEvents();
+    // Waits until at least count events are logged (all modules), at most timeout.
+    bool waitForEvents(std::size_t count,
+                       std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) const;
+
+    std::map<std::string, std::string> values(const std::string& mac) const; // committed values
+    std::map<std::string, std::string> staged(const std::string& mac) const; // command modules
+    std::string currentIp(const std::string& mac) const;
+    bool inSession(const std::string& mac) const;
+    bool selected(const std::string& mac) const;
+    std::vector<std::string> macs() const; // in the order given
+
+    void setFault(const std::string& mac, const std::string& codeOrKey, Fault fault);
+    // Replaces a module's spec (flags, faults, values); a new ip moves its sockets.
+    // Session and selection are kept.
+    void setModule(const std::string& mac, const ModuleSpec& spec);
+
+    class Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace sim
