@@ -331,6 +331,31 @@ bool UdpSocket::waitReadable(int timeoutMs)
 #endif
 }
 
+std::vector<std::size_t> UdpSocket::waitAnyReadable(const std::vector<const UdpSocket*>& sockets,
+                                                    int timeoutMs)
+{
+#ifdef _WIN32
+    std::vector<WSAPOLLFD> entries;
+    for (const UdpSocket* socket : sockets)
+        entries.push_back({native(socket->m_handle), POLLRDNORM, 0});
+    const int ready =
+        ::WSAPoll(entries.data(), static_cast<ULONG>(entries.size()), timeoutMs < 0 ? -1 : timeoutMs);
+#else
+    std::vector<pollfd> entries;
+    for (const UdpSocket* socket : sockets)
+        entries.push_back({native(socket->m_handle), POLLIN, 0});
+    const int ready = ::poll(entries.data(), entries.size(), timeoutMs < 0 ? -1 : timeoutMs);
+#endif
+    std::vector<std::size_t> readable;
+    if (ready <= 0)
+        return readable;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].revents != 0)
+            readable.push_back(i);
+    }
+    return readable;
+}
+
 ReceivedDatagram UdpSocket::receive(std::size_t bufferSize)
 {
     std::string buffer(bufferSize, '\0');

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every failure of the socket layer; what() is the text the user sees.
 class SocketError : public std::runtime_error
@@ -73,6 +74,11 @@ public:
     bool waitReadable(int timeoutMs);
     // One datagram into a buffer of bufferSize bytes; a longer one fails with 10040.
     ReceivedDatagram receive(std::size_t bufferSize);
+
+    // Positions of the sockets readable within timeoutMs (negative: no limit); empty when
+    // none became readable or the wait failed. For a server that serves several sockets.
+    static std::vector<std::size_t> waitAnyReadable(const std::vector<const UdpSocket*>& sockets,
+                                                    int timeoutMs);
 
 private:
     std::intptr_t m_handle;
