@@ -14,7 +14,8 @@ QString errorDisplayText(const QString& text)
 
 void MessageBoxPresenter::showError(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle, errorDisplayText(text), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, kApplicationTitle, errorDisplayText(text), QMessageBox::Ok,
+                    parent);
     box.exec();
 }
 

@@ -103,16 +103,16 @@ struct ErrnoPair
 
 // Linux errno to the BSD errno's Windows Sockets number (10000 + BSD value).
 constexpr ErrnoPair kErrnoMap[] = {
-    {EINTR, 10004},           {EBADF, 10009},          {EACCES, 10013},          {EFAULT, 10014},
-    {EINVAL, 10022},          {EMFILE, 10024},         {EWOULDBLOCK, 10035},     {EINPROGRESS, 10036},
-    {EALREADY, 10037},        {ENOTSOCK, 10038},       {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},
-    {EPROTOTYPE, 10041},      {ENOPROTOOPT, 10042},    {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044},
-    {EOPNOTSUPP, 10045},      {EPFNOSUPPORT, 10046},   {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},
-    {EADDRNOTAVAIL, 10049},   {ENETDOWN, 10050},       {ENETUNREACH, 10051},     {ENETRESET, 10052},
-    {ECONNABORTED, 10053},    {ECONNRESET, 10054},     {ENOBUFS, 10055},         {EISCONN, 10056},
-    {ENOTCONN, 10057},        {ESHUTDOWN, 10058},      {ETOOMANYREFS, 10059},    {ETIMEDOUT, 10060},
-    {ECONNREFUSED, 10061},    {ELOOP, 10062},          {ENAMETOOLONG, 10063},    {EHOSTDOWN, 10064},
-    {EHOSTUNREACH, 10065},    {ENOTEMPTY, 10066},
+    {EINTR, 10004},         {EBADF, 10009},        {EACCES, 10013},          {EFAULT, 10014},
+    {EINVAL, 10022},        {EMFILE, 10024},       {EWOULDBLOCK, 10035},     {EINPROGRESS, 10036},
+    {EALREADY, 10037},      {ENOTSOCK, 10038},     {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},
+    {EPROTOTYPE, 10041},    {ENOPROTOOPT, 10042},  {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044},
+    {EOPNOTSUPP, 10045},    {EPFNOSUPPORT, 10046}, {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},
+    {EADDRNOTAVAIL, 10049}, {ENETDOWN, 10050},     {ENETUNREACH, 10051},     {ENETRESET, 10052},
+    {ECONNABORTED, 10053},  {ECONNRESET, 10054},   {ENOBUFS, 10055},         {EISCONN, 10056},
+    {ENOTCONN, 10057},      {ESHUTDOWN, 10058},    {ETOOMANYREFS, 10059},    {ETIMEDOUT, 10060},
+    {ECONNREFUSED, 10061},  {ELOOP, 10062},        {ENAMETOOLONG, 10063},    {EHOSTDOWN, 10064},
+    {EHOSTUNREACH, 10065},  {ENOTEMPTY, 10066},
 };
 #endif
 
@@ -214,7 +214,8 @@ std::uint32_t resolveHost(const std::string& host)
         std::size_t start = 0;
         for (int part = 0; part < 4; ++part) {
             const std::size_t end = text.find('.', start);
-            hostOrder = (hostOrder << 8) | static_cast<std::uint32_t>(std::stoi(text.substr(start, end - start)));
+            hostOrder =
+                (hostOrder << 8) | static_cast<std::uint32_t>(std::stoi(text.substr(start, end - start)));
             start = end + 1;
         }
         return htonl(hostOrder);

@@ -56,7 +56,7 @@ bool isDottedQuad(std::string_view text);
 class UdpSocket
 {
 public:
-    UdpSocket(); // raises "Cannot allocate socket."
+    UdpSocket();  // raises "Cannot allocate socket."
     ~UdpSocket(); // shuts down for sending, closes
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;

@@ -56,7 +56,8 @@ const ScanCase kScanCases[] = {
 };
 
 class ScanTest : public testing::TestWithParam<ScanCase>
-{};
+{
+};
 
 TEST_P(ScanTest, LenientAndStrictAgreeWithTheScan)
 {
@@ -72,7 +73,8 @@ TEST_P(ScanTest, LenientAndStrictAgreeWithTheScan)
             strictToInt(c.text);
             FAIL() << "strict scan accepted '" << c.text << "'";
         } catch (const ConvertError& error) {
-            EXPECT_EQ(std::string(error.what()), "'" + std::string(c.text) + "' is not a valid integer value");
+            EXPECT_EQ(std::string(error.what()),
+                      "'" + std::string(c.text) + "' is not a valid integer value");
         }
     }
 }

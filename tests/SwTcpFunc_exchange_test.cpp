@@ -23,7 +23,8 @@ struct ReplyCase
 };
 
 class ExchangeReplies : public testing::TestWithParam<ReplyCase>
-{};
+{
+};
 
 TEST_P(ExchangeReplies, AreJudgedByTheirFirstByte)
 {
@@ -38,14 +39,15 @@ TEST_P(ExchangeReplies, AreJudgedByTheirFirstByte)
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, ExchangeReplies,
-    testing::Values(ReplyCase{"GON", {"Aadmin"}, true, "admin"}, ReplyCase{"GON", {"A"}, true, ""},
-                    ReplyCase{"SBR3", {"A"}, true, ""}, ReplyCase{"GON", {"aadmin"}, false, ""},
-                    ReplyCase{"GON", {"Nadmin"}, false, ""}, ReplyCase{"GON", {"N"}, false, ""},
-                    ReplyCase{"GON", {""}, false, ""}, ReplyCase{"GON", {}, false, ""},
-                    ReplyCase{"E", {}, true, ""}, ReplyCase{"E", {""}, true, ""}, ReplyCase{"E", {"N"}, false, ""},
-                    ReplyCase{"E", {"A"}, true, ""}, ReplyCase{"L", {}, false, ""},
-                    ReplyCase{"GDN", {std::string("A\xC9\xE8\xB1\xB8\0x", 7)}, true,
-                              std::string("\xC9\xE8\xB1\xB8\0x", 6)}),
+    testing::Values(
+        ReplyCase{"GON", {"Aadmin"}, true, "admin"}, ReplyCase{"GON", {"A"}, true, ""},
+        ReplyCase{"SBR3", {"A"}, true, ""}, ReplyCase{"GON", {"aadmin"}, false, ""},
+        ReplyCase{"GON", {"Nadmin"}, false, ""}, ReplyCase{"GON", {"N"}, false, ""},
+        ReplyCase{"GON", {""}, false, ""}, ReplyCase{"GON", {}, false, ""}, ReplyCase{"E", {}, true, ""},
+        ReplyCase{"E", {""}, true, ""}, ReplyCase{"E", {"N"}, false, ""}, ReplyCase{"E", {"A"}, true, ""},
+        ReplyCase{"L", {}, false, ""},
+        ReplyCase{
+            "GDN", {std::string("A\xC9\xE8\xB1\xB8\0x", 7)}, true, std::string("\xC9\xE8\xB1\xB8\0x", 6)}),
     [](const testing::TestParamInfo<ReplyCase>& param) { return "case" + std::to_string(param.index); });
 
 TEST(ExchangeCommand, EveryCommandLeavesFromAFreshSocket)

@@ -44,9 +44,9 @@ TEST(SocketErrorText, KnownNumbersCarryTheirTextAfterALineBreak)
 TEST(SocketErrorText, LinuxErrnoMapsToTheWindowsSocketsNumberOfItsBsdName)
 {
     const std::pair<int, int> cases[] = {
-        {EINTR, 10004},        {EBADF, 10009},         {EACCES, 10013},   {EINVAL, 10022},
-        {EWOULDBLOCK, 10035},  {EMSGSIZE, 10040},      {EADDRINUSE, 10048}, {EADDRNOTAVAIL, 10049},
-        {ENETUNREACH, 10051},  {ECONNRESET, 10054},    {ECONNREFUSED, 10061}, {EHOSTUNREACH, 10065},
+        {EINTR, 10004},       {EBADF, 10009},      {EACCES, 10013},       {EINVAL, 10022},
+        {EWOULDBLOCK, 10035}, {EMSGSIZE, 10040},   {EADDRINUSE, 10048},   {EADDRNOTAVAIL, 10049},
+        {ENETUNREACH, 10051}, {ECONNRESET, 10054}, {ECONNREFUSED, 10061}, {EHOSTUNREACH, 10065},
         {ENOTEMPTY, 10066},
     };
     for (const auto& [errnoValue, wsa] : cases)
@@ -56,9 +56,9 @@ TEST(SocketErrorText, LinuxErrnoMapsToTheWindowsSocketsNumberOfItsBsdName)
 TEST(HostText, DottedQuadsAreRecognisedStrictly)
 {
     const std::pair<const char*, bool> cases[] = {
-        {"10.77.0.11", true}, {"0.0.0.0", true},   {"255.255.255.255", true}, {"256.1.1.1", false},
-        {"1.2.3", false},     {"1.2.3.4.5", false}, {"1..3.4", false},        {"1.2.3.4.", false},
-        {"a.b.c.d", false},   {"", false},         {" 1.2.3.4", false},     {"1.2.3.0004", false},
+        {"10.77.0.11", true}, {"0.0.0.0", true},    {"255.255.255.255", true}, {"256.1.1.1", false},
+        {"1.2.3", false},     {"1.2.3.4.5", false}, {"1..3.4", false},         {"1.2.3.4.", false},
+        {"a.b.c.d", false},   {"", false},          {" 1.2.3.4", false},       {"1.2.3.0004", false},
     };
     for (const auto& [text, dotted] : cases)
         EXPECT_EQ(isDottedQuad(text), dotted) << text;

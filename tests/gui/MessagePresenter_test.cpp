@@ -8,9 +8,11 @@ TEST(ErrorDisplayText, FullStopOnlyAfterCharactersAboveIt)
 {
     const std::pair<QString, QString> cases[] = {
         {"'abc' is not a valid integer value", "'abc' is not a valid integer value."},
-        {"Socket Error # 10051\r\nNetwork is unreachable.", "Socket Error # 10051\r\nNetwork is unreachable."},
+        {"Socket Error # 10051\r\nNetwork is unreachable.",
+         "Socket Error # 10051\r\nNetwork is unreachable."},
         {"Socket Error # 10066\r\nDirectory not empty", "Socket Error # 10066\r\nDirectory not empty."},
-        {"Socket Error # 10035\r\nOperation would block. ", "Socket Error # 10035\r\nOperation would block. "},
+        {"Socket Error # 10035\r\nOperation would block. ",
+         "Socket Error # 10035\r\nOperation would block. "},
         {"Socket Error # 10001\r\n", "Socket Error # 10001\r\n"},
         {"ends with a comma,", "ends with a comma,"},
         {"ends with a slash/", "ends with a slash/."},

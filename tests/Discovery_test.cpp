@@ -1,0 +1,216 @@
+#include "Discovery.h"
+#include "FakeMivexAdv.h"
+#include "PrivateNetwork.h"
+#include "UdpPeer.h"
+#include "net.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+UdpPeer::Responder replyWith(std::vector<std::string> replies)
+{
+    return [replies](const ReceivedDatagram&) { return replies; };
+}
+
+class DiscoveryTest : public testing::Test
+{
+protected:
+    DiscoveryTest() { ConfigureDiscoveryEndpoint(m_endpoint); }
+
+    std::vector<TModelParm> search()
+    {
+        std::vector<TModelParm> rows;
+        RunSearch(m_endpoint, [&rows](const TModelParm& entry) { rows.push_back(entry); });
+        return rows;
+    }
+
+    UdpEndpoint m_endpoint;
+    FakeMivexAdv m_library;
+};
+
+TEST_F(DiscoveryTest, SilenceGivesNoRowsAndStillAsksTheLibrary)
+{
+    EXPECT_TRUE(search().empty());
+    EXPECT_EQ(m_library.functionNames(), (std::vector<std::string>{"MX_SearchAll", "MX_GetSearchDev"}));
+}
+
+TEST_F(DiscoveryTest, OnlyLibraryModulesWhenNoneAnswersTheProbe)
+{
+    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.21", "00-1A-2B-00-00-21", 7, 8080),
+                                FakeMivexAdv::SearchResult::of("10.77.0.22", "00-1A-2B-00-00-22", 200, -5)});
+    const auto rows = search();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Ip, "10.77.0.21");
+    EXPECT_EQ(rows[0].Mac, "00-1A-2B-00-00-21");
+    EXPECT_EQ(rows[0].LibraryTag, 7);
+    EXPECT_EQ(rows[0].Port, 8080);
+    EXPECT_EQ(rows[0].ViaCommandProtocol, 0);
+    EXPECT_EQ(rows[1].LibraryTag, 200);
+    EXPECT_EQ(rows[1].Port, -5);
+    EXPECT_EQ(m_library.count("MX_GetSearchDev"), 3);
+}
+
+TEST_F(DiscoveryTest, ProbeIsOneByteXBroadcastOnceTo65535)
+{
+    UdpPeer module("0.0.0.0", kCommandPort, replyWith({}));
+    search();
+    const auto received = module.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].data, "X");
+    EXPECT_EQ(received[0].peerIp, testnet::kPcIp);
+}
+
+TEST_F(DiscoveryTest, PhaseOneRowsComeFirstAndTheLibraryWaitsAroundItsSearch)
+{
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"M00-1A-2B-00-00-11/dev"}));
+    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.11", "00-1A-2B-00-00-11", 3, 9000)});
+
+    std::vector<std::size_t> libraryCallsSeenBySink;
+    std::vector<TModelParm> rows;
+    const auto start = Clock::now();
+    RunSearch(m_endpoint, [&](const TModelParm& entry) {
+        libraryCallsSeenBySink.push_back(m_library.calls().size());
+        rows.push_back(entry);
+    });
+
+    // One module found by both phases is listed twice, the probe's row first.
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].ViaCommandProtocol, 1);
+    EXPECT_EQ(rows[0].Ip, testnet::kPcIp); // the wildcard peer answers from the PC's address
+    EXPECT_EQ(rows[0].Mac, "00-1A-2B-00-00-11");
+    EXPECT_EQ(rows[0].Port, kCommandPort);
+    EXPECT_EQ(rows[1].ViaCommandProtocol, 0);
+    EXPECT_EQ(rows[1].Ip, "10.77.0.11");
+    // Rows reach the sink as they are found, not at the end.
+    EXPECT_EQ(libraryCallsSeenBySink, (std::vector<std::size_t>{0, 2}));
+
+    const auto calls = m_library.calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].function, "MX_SearchAll");
+    EXPECT_GE(calls[0].at - start, std::chrono::milliseconds(150)); // a 50 ms wait, then 100 ms
+    EXPECT_GE(calls[1].at - calls[0].at, std::chrono::milliseconds(100));
+}
+
+struct MacCase
+{
+    std::string reply;
+    std::string mac;
+};
+
+class ProbeReplyMac : public testing::TestWithParam<MacCase>
+{
+};
+
+TEST_P(ProbeReplyMac, IsTheTextBetweenTheFirstCharacterAndTheFirstSlash)
+{
+    FakeMivexAdv library;
+    UdpEndpoint endpoint;
+    ConfigureDiscoveryEndpoint(endpoint);
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({GetParam().reply}));
+    std::vector<TModelParm> rows;
+    RunSearch(endpoint, [&rows](const TModelParm& entry) { rows.push_back(entry); });
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Mac, GetParam().mac);
+    EXPECT_EQ(rows[0].ViaCommandProtocol, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, ProbeReplyMac,
+                         testing::Values(MacCase{"M00-1A-2B-00-00-11/name", "00-1A-2B-00-00-11"},
+                                         MacCase{"Mno slash at all", ""}, MacCase{"/slash first", ""},
+                                         MacCase{"M/slash second", ""}, MacCase{"MA/third", "A"},
+                                         MacCase{"Mmac/with/several/", "mac"}, MacCase{"M", ""},
+                                         MacCase{std::string("M\xC9\xE8/x", 5), "\xC9\xE8"}));
+
+TEST_F(DiscoveryTest, ZeroLengthDatagramEndsPhaseOneAndTheRestWaitsForTheNextSearch)
+{
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"Mfirst/", "", "Mbehind/"}));
+    const auto first = search();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].Mac, "first");
+    // The next search reads what was queued behind the empty datagram before its own replies.
+    const auto second = search();
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0].Mac, "behind");
+    EXPECT_EQ(second[1].Mac, "first");
+}
+
+TEST_F(DiscoveryTest, LateReplyIsListedByTheNextSearchOnTheSameSocket)
+{
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"Mslow/"}), 150);
+    EXPECT_TRUE(search().empty());
+    const std::uint16_t port = m_endpoint.socket()->localPort();
+    const auto second = search();
+    ASSERT_GE(second.size(), 1u);
+    EXPECT_EQ(second[0].Mac, "slow");
+    EXPECT_EQ(m_endpoint.socket()->localPort(), port);
+}
+
+TEST_F(DiscoveryTest, AnyDatagramInPhaseOneIsListedLikeAModule)
+{
+    search(); // gives the endpoint its port
+    UdpSocket stranger;
+    stranger.bind("10.77.0.30", 5000);
+    stranger.sendTo(resolveHost(testnet::kPcIp), m_endpoint.socket()->localPort(), "hello");
+    const auto rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Ip, "10.77.0.30");
+    EXPECT_EQ(rows[0].Port, 5000);
+    EXPECT_EQ(rows[0].Mac, "");
+    EXPECT_EQ(rows[0].ViaCommandProtocol, 1);
+}
+
+TEST_F(DiscoveryTest, DuplicateRepliesAreAllListed)
+{
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"Mtwice/", "Mtwice/"}));
+    const auto rows = search();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Mac, rows[1].Mac);
+}
+
+TEST_F(DiscoveryTest, LibraryBuffersWithoutNulGiveExactlyTwentyCharacters)
+{
+    FakeMivexAdv::SearchResult full;
+    full.ipText.fill('1');
+    full.macText.fill('m');
+    full.secondText.fill('s');
+    full.tag = 9;
+    m_library.setSearchResults({full});
+    const auto rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Ip, std::string(20, '1'));
+    EXPECT_EQ(rows[0].Mac, std::string(20, 'm'));
+}
+
+TEST_F(DiscoveryTest, EndpointErrorEndsTheSearchWithTheRowsSoFar)
+{
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"Mkept/", std::string(9000, 'M')}));
+    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.21", "lib", 1, 1)});
+    std::vector<TModelParm> rows;
+    try {
+        RunSearch(m_endpoint, [&rows](const TModelParm& entry) { rows.push_back(entry); });
+        FAIL() << "nothing raised";
+    } catch (const SocketError& error) {
+        EXPECT_EQ(std::string(error.what()), "Socket Error # 10040\r\nMessage too long.");
+    }
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Mac, "kept");
+    EXPECT_EQ(m_library.count("MX_SearchAll"), 0); // phase two never ran
+}
+
+TEST_F(DiscoveryTest, LibraryEndStatusOtherThanOneEndsTheSearch)
+{
+    auto first = FakeMivexAdv::SearchResult::of("10.77.0.21", "a", 1, 1);
+    auto second = FakeMivexAdv::SearchResult::of("10.77.0.22", "b", 2, 2);
+    second.status = 2; // anything but 1 ends the loop, whatever the buffers hold
+    m_library.setSearchResults({first, second});
+    const auto rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Ip, "10.77.0.21");
+}
+
+} // namespace
