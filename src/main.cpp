@@ -1,4 +1,14 @@
-int main()
+// The program: one window, one search before it is first shown, then the message loop.
+#include "MessagePresenter.h"
+#include "mainSrc.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-    return 0;
+    QApplication app(argc, argv);
+    MessageBoxPresenter presenter;
+    TTcpIpFrm form(presenter);
+    form.show();
+    return app.exec();
 }
