@@ -96,6 +96,7 @@ private:
     void buildNetworkPage();
     void buildSerialPage();
     void buildPanel();
+    static void setReadOnlyField(QLineEdit* edit, bool readOnly, const QColor& readOnlyColour);
 
     void FormCreate();
     void FormClose();

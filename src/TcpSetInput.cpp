@@ -1,7 +1,8 @@
 #include "TcpSetInput.h"
 
+#include "net.h"
+
 #include <QKeyEvent>
-#include <QStringList>
 #include <array>
 
 namespace {
@@ -78,14 +79,8 @@ bool passesCharFilter(const QKeyEvent& event, TypedChars allowed)
 
 bool isDottedIpv4(const QString& text)
 {
-    const QStringList parts = text.split(u'.');
-    if (parts.size() != 4)
-        return false;
-    for (const QString& part : parts) {
-        if (!isBoundedNumber(part, 3, 255))
-            return false;
-    }
-    return true;
+    // The same form the socket layer takes as an address without a look-up.
+    return isDottedQuad(text.toStdString());
 }
 
 bool isPortText(const QString& text)
