@@ -2,8 +2,8 @@
 // mandates. Run inside the private network: scripts/bench.
 #include "Discovery.h"
 #include "PrivateNetwork.h"
-#include "SwTcpFunc.h"
 #include "Simulator.h"
+#include "SwTcpFunc.h"
 #include "net.h"
 
 #include <algorithm>
@@ -105,8 +105,8 @@ int main(int argc, char** argv)
         const auto [low, high] = std::minmax_element(r.samplesMs.begin(), r.samplesMs.end());
         const double mid = median(r.samplesMs);
         if (r.floorMs > 0)
-            std::printf("| %s | %.0f | %.1f | %.1f | %.1f | %.3f |\n", r.name.c_str(), r.floorMs, mid, *low, *high,
-                        mid / r.floorMs);
+            std::printf("| %s | %.0f | %.1f | %.1f | %.1f | %.3f |\n", r.name.c_str(), r.floorMs, mid, *low,
+                        *high, mid / r.floorMs);
         else
             std::printf("| %s | 0 | %.1f | %.1f | %.1f | - |\n", r.name.c_str(), mid, *low, *high);
     }
