@@ -90,7 +90,11 @@ bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter)
         dialog->reject();
         return false;
     }
-    return dialog->exec() == QDialog::Accepted;
+    // Taken as the dialog finishes: its deferred destruction may run before exec() returns.
+    int result = QDialog::Rejected;
+    connect(dialog, &QDialog::finished, dialog, [&result](int finishedWith) { result = finishedWith; });
+    dialog->exec();
+    return result == QDialog::Accepted;
 }
 
 bool TTcpSetFrm::LoadConfig(const TModelParm& entry)
