@@ -1,12 +1,14 @@
 // The vendor-library road against a scripted library linked in place of the real one.
 #include "FakeMivexAdv.h"
 #include "NumText.h"
+#include "RecordPrinting.h"
 #include "SwTcpFunc.h"
 
 #include <climits>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <stdexcept>
 
 namespace {
@@ -196,6 +198,11 @@ struct ReadCase
     std::function<void(TModelConfig&)> expect; // applied to moduleRecord()
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os)
+{
+    *os << c.key << " = \"" << c.text << "\"";
+}
+
 class LibraryReadConversion : public LibraryRoad, public testing::WithParamInterface<ReadCase>
 {
 };
@@ -261,6 +268,11 @@ struct FailureCase
     std::int32_t status; // what the failing call returns
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << "row " << c.row + 1 << (c.fetchFails ? " fetch" : " value") << " returns " << c.status;
+}
+
 class LibraryReadFailure : public LibraryRoad, public testing::WithParamInterface<FailureCase>
 {
 };
@@ -309,6 +321,11 @@ struct MalformedCase
     std::size_t row;
     std::string text;
 };
+
+void PrintTo(const MalformedCase& c, std::ostream* os)
+{
+    *os << "row " << c.row + 1 << " = \"" << c.text << "\"";
+}
 
 class LibraryReadMalformed : public LibraryRoad, public testing::WithParamInterface<MalformedCase>
 {
@@ -425,6 +442,11 @@ struct WriteCase
     std::string text;
     std::function<void(TModelConfig&)> change; // applied to moduleRecord()
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os)
+{
+    *os << c.key << " sent as \"" << c.text << "\"";
+}
 
 class LibraryWriteConversion : public LibraryRoad, public testing::WithParamInterface<WriteCase>
 {
