@@ -57,8 +57,11 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
       m_editDevice([this](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, m_presenter); })
 {
     setWindowTitle(kApplicationTitle);
+    // Where MS Sans Serif is missing, a font of similar width keeps a MAC address within
+    // its 100-pixel column; WenQuanYi Micro Hei also carries the Chinese captions.
     QFont formFont = font();
-    formFont.setFamilies({QStringLiteral("MS Sans Serif"), formFont.family()});
+    formFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                          QStringLiteral("WenQuanYi Micro Hei"), formFont.family()});
     formFont.setPixelSize(11);
     setFont(formFont);
     // Forms have the button face behind their controls.
