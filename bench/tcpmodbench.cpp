@@ -53,11 +53,8 @@ void require(bool ok, const char* what)
 
 int main(int argc, char** argv)
 {
-    const std::string problem = testnet::privateNetworkProblem();
-    if (!problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    if (!testnet::mayRunNetworkTests(argc, argv))
         return 1;
-    }
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
 
     std::vector<sim::ModuleSpec> modules;

@@ -1,6 +1,8 @@
 // The dialog's form: its pages, controls, captions, positions and tab order.
 #include "TcpSet.h"
 
+#include "FormLook.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -117,15 +119,7 @@ TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter) : m_presenter(presenter)
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
-    QFont formFont = font();
-    formFont.setFamilies({QStringLiteral("MS Sans Serif"), formFont.family()});
-    formFont.setPixelSize(11);
-    setFont(formFont);
-    // Forms have the button face behind their controls.
-    QPalette formPalette = palette();
-    formPalette.setColor(QPalette::Window, formPalette.color(QPalette::Button));
-    setPalette(formPalette);
-    setAutoFillBackground(true);
+    applyFormLook(this);
 
     pgc1 = new QTabWidget(this);
     pgc1->setObjectName(QStringLiteral("pgc1"));

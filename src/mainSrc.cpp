@@ -3,6 +3,7 @@
 #include "BusyCursor.h"
 #include "DeviceText.h"
 #include "Discovery.h"
+#include "FormLook.h"
 #include "MessagePresenter.h"
 #include "TcpSet.h"
 
@@ -57,18 +58,7 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
       m_editDevice([this](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, m_presenter); })
 {
     setWindowTitle(kApplicationTitle);
-    // Where MS Sans Serif is missing, a font of similar width keeps a MAC address within
-    // its 100-pixel column; WenQuanYi Micro Hei also carries the Chinese captions.
-    QFont formFont = font();
-    formFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                          QStringLiteral("WenQuanYi Micro Hei"), formFont.family()});
-    formFont.setPixelSize(11);
-    setFont(formFont);
-    // Forms have the button face behind their controls.
-    QPalette formPalette = palette();
-    formPalette.setColor(QPalette::Window, formPalette.color(QPalette::Button));
-    setPalette(formPalette);
-    setAutoFillBackground(true);
+    applyFormLook(this);
 
     // Lowered outer and raised inner bevel: an etched edge.
     pnl1->setFrameStyle(QFrame::Box | QFrame::Sunken);

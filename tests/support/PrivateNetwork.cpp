@@ -1,5 +1,7 @@
 #include "PrivateNetwork.h"
 
+#include <cstring>
+#include <iostream>
 #include <net/if.h>
 #include <sched.h>
 #include <set>
@@ -30,6 +32,19 @@ std::string privateNetworkProblem()
     return "REFUSED: this network test sends broadcasts and must run inside the private test network.\n"
            "Run it as: scripts/netns <test binary>   (interfaces seen here: " +
            seen + "; expected exactly lo, v0, v1)";
+}
+
+bool mayRunNetworkTests(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
+            return true;
+    }
+    const std::string problem = privateNetworkProblem();
+    if (problem.empty())
+        return true;
+    std::cerr << problem << std::endl;
+    return false;
 }
 
 std::string runWithoutNetwork(std::string (*fn)())

@@ -14,6 +14,11 @@ std::string moduleIp(int n);
 // otherwise the message that explains why the test must not run.
 std::string privateNetworkProblem();
 
+// For a test binary's main(): true when it may go on. Outside the private network it
+// prints why not and gives false; listing the tests (--gtest_list_tests) sends nothing and
+// is always allowed.
+bool mayRunNetworkTests(int argc, char** argv);
+
 // Runs fn in a child process that first enters a new, empty network namespace (only a
 // loopback that is down, so no route at all). Returns what fn returned as text.
 std::string runWithoutNetwork(std::string (*fn)());
