@@ -19,7 +19,7 @@ class UdpSocket;
 namespace mx {
 
 // From MX_SearchAll to the end of collecting search replies.
-inline constexpr std::chrono::milliseconds kSearchWindow{200};
+inline constexpr std::chrono::milliseconds kSearchWindow{120};
 // One wait for the reply to a fetch or a modify; the request is sent kAttempts times.
 inline constexpr std::chrono::milliseconds kReplyWait{150};
 inline constexpr int kAttempts = 2;
