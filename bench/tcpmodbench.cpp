@@ -92,7 +92,8 @@ int main(int argc, char** argv)
         require(ReadConfigByLibrary(libraryEntry.Ip, libraryEntry.LibraryTag, libraryConfig), "library read");
     }));
     results.push_back(measure("library write", 0, runs, [&] {
-        require(WriteConfigByLibrary(libraryEntry.Ip, "52417", libraryEntry.LibraryTag, libraryConfig),
+        require(WriteConfigByLibrary(libraryEntry.Ip, kLibraryWritePassword, libraryEntry.LibraryTag,
+                                     libraryConfig),
                 "library write");
     }));
 

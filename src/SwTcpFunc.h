@@ -63,6 +63,9 @@ bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config);
 // Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O".
 bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config);
 
+// The module write password the program gives the library road.
+inline constexpr const char* kLibraryWritePassword = "52417";
+
 // Library road. One value: MX_GetDevInfoUDPbyIP then MX_GetDevConfigUDP.
 bool ReadLibraryValue(const std::string& ip, std::uint8_t tag, const std::string& key, std::string& value);
 // Fourteen keys in order; a malformed number raises ConvertError, earlier fields stored.

@@ -1,5 +1,6 @@
 // The command road: fixed runs of ExchangeCommand to port 65535, one command per field.
 #include "NumText.h"
+#include "Overloaded.h"
 #include "SwTcpFunc.h"
 
 #include <array>
@@ -56,11 +57,6 @@ constexpr std::array<CommandRow, 14> kWriteTable{{
     {"SBB", &TModelConfig::DataBitsIndex},
     {"SIP", &TModelConfig::IpAddress},
 }};
-
-template <class... Fs> struct Overloaded : Fs...
-{
-    using Fs::operator()...;
-};
 
 // Modules are trusted to send numbers but not relied upon: anything else reads as 0.
 void storeValue(Field field, const std::string& value, TModelConfig& config)

@@ -1,6 +1,7 @@
 // The vendor-library road: fourteen named text values mapped onto TModelConfig and back.
 #include "MivexAdv.h"
 #include "NumText.h"
+#include "Overloaded.h"
 #include "SwTcpFunc.h"
 
 #include <algorithm>
@@ -54,11 +55,6 @@ constexpr std::array<KeyRow, 14> kKeyTable{{
     {"C1_PARITY", &TModelConfig::Parity},
     {"C1_DATAB", &TModelConfig::DataBitsIndex, 7},
 }};
-
-template <class... Fs> struct Overloaded : Fs...
-{
-    using Fs::operator()...;
-};
 
 // Raises ConvertError for a malformed number; nothing is stored then.
 void storeValue(const KeyRow& row, const std::string& text, TModelConfig& config)

@@ -17,9 +17,6 @@ namespace {
 
 TTcpSetFrm* s_instance = nullptr; // the one existing dialog
 
-// The module write password of the vendor library.
-constexpr const char* kWritePassword = "52417";
-
 // A code is a list position; one no item has leaves the list with nothing selected.
 void showCode(QComboBox* list, std::int32_t code)
 {
@@ -183,7 +180,7 @@ bool TTcpSetFrm::SaveConfig(const TModelParm& entry)
     const TModelConfig config = collectConfig();
     if (entry.ViaCommandProtocol != 0)
         return WriteConfigByCommands(entry, config);
-    return WriteConfigByLibrary(entry.Ip, kWritePassword, entry.LibraryTag, config);
+    return WriteConfigByLibrary(entry.Ip, kLibraryWritePassword, entry.LibraryTag, config);
 }
 
 bool TTcpSetFrm::changedFieldsWellFormed()

@@ -1,0 +1,7 @@
+#pragma once
+// One visitor from several lambdas, for std::visit over a record's field kinds.
+
+template <class... Fs> struct Overloaded : Fs...
+{
+    using Fs::operator()...;
+};
