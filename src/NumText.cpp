@@ -37,6 +37,11 @@ std::optional<std::int32_t> scanInteger(std::string_view text)
     if (i == text.size())
         return std::nullopt;
 
+    // A hexadecimal number is a 32-bit pattern of at most eight digits, leading zeros
+    // included: "$000000001" is not one.
+    if (hex && text.size() - i > 8)
+        return std::nullopt;
+
     std::uint64_t value = 0;
     const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
     for (; i < text.size(); ++i) {

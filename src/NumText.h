@@ -15,7 +15,7 @@ public:
 };
 
 // The one scan: leading blanks, an optional sign, then decimal digits that fit a signed
-// 32-bit number, or hexadecimal digits behind "$", "x" or "0x" (either case) taken as a
+// 32-bit number, or at most eight hexadecimal digits behind "$", "x" or "0x" (either case) taken as a
 // 32-bit pattern. Nothing may follow the digits. Empty when the text is not such a number.
 std::optional<std::int32_t> scanInteger(std::string_view text);
 
