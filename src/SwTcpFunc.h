@@ -1,7 +1,11 @@
 #pragma once
 // Device records, the command transaction and both configuration roads.
 
+#include "ConfigField.h"
+
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // One found module. Text fields hold the wire's 8-bit bytes, never re-encoded here.
@@ -19,9 +23,18 @@ constexpr std::uint8_t kNoCode = 255;
 // "No value" for IpMode: the position of an empty list selection.
 constexpr std::int32_t kNoIpMode = -1;
 
+// Each field's text as the module reported it, by fieldIndex(); empty for a field never read.
+using AsReadTexts = std::array<std::optional<std::string>, kConfigFieldCount>;
+
 // One module's configuration. Texts start empty. Codes start at "no value" so that a
 // field the chosen road does not carry (Protocol on the library road, StopBitsIndex on
 // the command road) shows no list selection; ports start at 0.
+//
+// A reader also keeps, in AsRead, the text behind every field it stores. A writer sends
+// that text back byte for byte while the field still holds the value the road reads from
+// it, and encodes the value otherwise: a copy of a read record with one field changed puts
+// exactly one changed value on the wire, and a module keeps texts the fields cannot hold
+// ("300" for a one-byte code, "502\r\n" for a port).
 struct TModelConfig
 {
     std::string UserName;
@@ -42,7 +55,9 @@ struct TModelConfig
     std::uint8_t StopBitsIndex = kNoCode;
     std::uint8_t GfcValue = kNoCode;
     std::uint8_t GdtValue = kNoCode;
+    AsReadTexts AsRead{};
 
+    // Values and texts as read: two records are equal when a writer sends the same for both.
     bool operator==(const TModelConfig&) const = default;
 };
 

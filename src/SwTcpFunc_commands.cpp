@@ -15,51 +15,53 @@ using Field =
 struct CommandRow
 {
     const char* code;
+    ConfigField id;
     Field field;
 };
 
 // Sent in this order. StopBitsIndex has no command.
 constexpr std::array<CommandRow, 17> kReadTable{{
-    {"GON", &TModelConfig::UserName},
-    {"GDN", &TModelConfig::DeviceName},
-    {"GFE", &TModelConfig::MacAddress},
-    {"GDH", &TModelConfig::IpMode},
-    {"GIP", &TModelConfig::IpAddress},
-    {"GPN", &TModelConfig::LocalPort},
-    {"GTP", &TModelConfig::Protocol},
-    {"GRM", &TModelConfig::WorkMode},
-    {"GDI", &TModelConfig::TargetIp},
-    {"GDP", &TModelConfig::TargetPort},
-    {"GGI", &TModelConfig::Gateway},
-    {"GNM", &TModelConfig::NetMask},
-    {"GBR", &TModelConfig::BaudIndex},
-    {"GPR", &TModelConfig::Parity},
-    {"GBB", &TModelConfig::DataBitsIndex},
-    {"GFC", &TModelConfig::GfcValue},
-    {"GDT", &TModelConfig::GdtValue},
+    {"GON", ConfigField::UserName, &TModelConfig::UserName},
+    {"GDN", ConfigField::DeviceName, &TModelConfig::DeviceName},
+    {"GFE", ConfigField::MacAddress, &TModelConfig::MacAddress},
+    {"GDH", ConfigField::IpMode, &TModelConfig::IpMode},
+    {"GIP", ConfigField::IpAddress, &TModelConfig::IpAddress},
+    {"GPN", ConfigField::LocalPort, &TModelConfig::LocalPort},
+    {"GTP", ConfigField::Protocol, &TModelConfig::Protocol},
+    {"GRM", ConfigField::WorkMode, &TModelConfig::WorkMode},
+    {"GDI", ConfigField::TargetIp, &TModelConfig::TargetIp},
+    {"GDP", ConfigField::TargetPort, &TModelConfig::TargetPort},
+    {"GGI", ConfigField::Gateway, &TModelConfig::Gateway},
+    {"GNM", ConfigField::NetMask, &TModelConfig::NetMask},
+    {"GBR", ConfigField::BaudIndex, &TModelConfig::BaudIndex},
+    {"GPR", ConfigField::Parity, &TModelConfig::Parity},
+    {"GBB", ConfigField::DataBitsIndex, &TModelConfig::DataBitsIndex},
+    {"GFC", ConfigField::GfcValue, &TModelConfig::GfcValue},
+    {"GDT", ConfigField::GdtValue, &TModelConfig::GdtValue},
 }};
 
 // Sent in this order; the module's own address goes last, after every other setting.
 // MacAddress only reaches the module through "W"; the last three codes are never sent.
 constexpr std::array<CommandRow, 14> kWriteTable{{
-    {"SON", &TModelConfig::UserName},
-    {"SDN", &TModelConfig::DeviceName},
-    {"SDH", &TModelConfig::IpMode},
-    {"SPN", &TModelConfig::LocalPort},
-    {"STP", &TModelConfig::Protocol},
-    {"SRM", &TModelConfig::WorkMode},
-    {"SDI", &TModelConfig::TargetIp},
-    {"SDP", &TModelConfig::TargetPort},
-    {"SGI", &TModelConfig::Gateway},
-    {"SNM", &TModelConfig::NetMask},
-    {"SBR", &TModelConfig::BaudIndex},
-    {"SPR", &TModelConfig::Parity},
-    {"SBB", &TModelConfig::DataBitsIndex},
-    {"SIP", &TModelConfig::IpAddress},
+    {"SON", ConfigField::UserName, &TModelConfig::UserName},
+    {"SDN", ConfigField::DeviceName, &TModelConfig::DeviceName},
+    {"SDH", ConfigField::IpMode, &TModelConfig::IpMode},
+    {"SPN", ConfigField::LocalPort, &TModelConfig::LocalPort},
+    {"STP", ConfigField::Protocol, &TModelConfig::Protocol},
+    {"SRM", ConfigField::WorkMode, &TModelConfig::WorkMode},
+    {"SDI", ConfigField::TargetIp, &TModelConfig::TargetIp},
+    {"SDP", ConfigField::TargetPort, &TModelConfig::TargetPort},
+    {"SGI", ConfigField::Gateway, &TModelConfig::Gateway},
+    {"SNM", ConfigField::NetMask, &TModelConfig::NetMask},
+    {"SBR", ConfigField::BaudIndex, &TModelConfig::BaudIndex},
+    {"SPR", ConfigField::Parity, &TModelConfig::Parity},
+    {"SBB", ConfigField::DataBitsIndex, &TModelConfig::DataBitsIndex},
+    {"SIP", ConfigField::IpAddress, &TModelConfig::IpAddress},
 }};
 
-// Modules are trusted to send numbers but not relied upon: anything else reads as 0.
-void storeValue(Field field, const std::string& value, TModelConfig& config)
+// Modules are trusted to send numbers but not relied upon: anything else reads as 0. The
+// text itself is kept, so that an unchanged field goes back exactly as the module sent it.
+void storeValue(const CommandRow& row, const std::string& value, TModelConfig& config)
 {
     std::visit(Overloaded{
                    [&](std::string TModelConfig::*text) { config.*text = value; },
@@ -69,17 +71,32 @@ void storeValue(Field field, const std::string& value, TModelConfig& config)
                        config.*code = static_cast<std::uint8_t>(lenientToInt(value));
                    },
                },
-               field);
+               row.field);
+    config.AsRead[fieldIndex(row.id)] = value;
 }
 
-std::string valueText(Field field, const TModelConfig& config)
+// True when the field still holds what its as-read text reads as: nobody changed it.
+bool holdsAsRead(const CommandRow& row, const TModelConfig& config)
 {
+    const std::optional<std::string>& asRead = config.AsRead[fieldIndex(row.id)];
+    if (!asRead)
+        return false;
+    TModelConfig reread;
+    storeValue(row, *asRead, reread);
+    return std::visit([&](auto member) { return reread.*member == config.*member; }, row.field);
+}
+
+// An unchanged field goes back as read; a changed one (or one never read) is encoded.
+std::string valueText(const CommandRow& row, const TModelConfig& config)
+{
+    if (holdsAsRead(row, config))
+        return *config.AsRead[fieldIndex(row.id)];
     return std::visit(Overloaded{
                           [&](std::string TModelConfig::*text) { return config.*text; },
                           [&](std::int32_t TModelConfig::*number) { return decimalText(config.*number); },
                           [&](std::uint8_t TModelConfig::*code) { return decimalText(config.*code); },
                       },
-                      field);
+                      row.field);
 }
 
 bool exchange(const std::string& target, const std::string& command)
@@ -121,7 +138,7 @@ bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
                 break;
             }
             // Stored at once: a later refusal leaves the fields read so far in place.
-            storeValue(row.field, value, config);
+            storeValue(row, value, config);
         }
     }
     closeRun(target);
@@ -135,7 +152,7 @@ bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config)
     bool result = opened;
     if (opened) {
         for (const CommandRow& row : kWriteTable) {
-            if (!exchange(target, row.code + valueText(row.field, config))) {
+            if (!exchange(target, row.code + valueText(row, config))) {
                 result = false;
                 break;
             }

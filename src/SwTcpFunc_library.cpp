@@ -34,29 +34,31 @@ using Field = std::variant<std::string TModelConfig::*, std::int32_t TModelConfi
 struct KeyRow
 {
     const char* key;
+    ConfigField id;
     Field field;
     int offset = 0; // library number = field + offset (one-byte fields only)
 };
 
 // Order matters: it is the order of reading and of staging.
 constexpr std::array<KeyRow, 14> kKeyTable{{
-    {"NAME", &TModelConfig::DeviceName},
-    {"MAC", &TModelConfig::MacAddress},
-    {"IP_MODE", IpModeField{}},
-    {"IP", &TModelConfig::IpAddress},
-    {"MASK", &TModelConfig::NetMask},
-    {"GATEWAY", &TModelConfig::Gateway},
-    {"C1_OP", &TModelConfig::WorkMode, 1},
-    {"C1_PORT", &TModelConfig::LocalPort},
-    {"C1_CLI_IP1", &TModelConfig::TargetIp},
-    {"C1_CLI_PP1", &TModelConfig::TargetPort},
-    {"C1_BAUD", &TModelConfig::BaudIndex, 2},
-    {"C1_STOPB", &TModelConfig::StopBitsIndex},
-    {"C1_PARITY", &TModelConfig::Parity},
-    {"C1_DATAB", &TModelConfig::DataBitsIndex, 7},
+    {"NAME", ConfigField::DeviceName, &TModelConfig::DeviceName},
+    {"MAC", ConfigField::MacAddress, &TModelConfig::MacAddress},
+    {"IP_MODE", ConfigField::IpMode, IpModeField{}},
+    {"IP", ConfigField::IpAddress, &TModelConfig::IpAddress},
+    {"MASK", ConfigField::NetMask, &TModelConfig::NetMask},
+    {"GATEWAY", ConfigField::Gateway, &TModelConfig::Gateway},
+    {"C1_OP", ConfigField::WorkMode, &TModelConfig::WorkMode, 1},
+    {"C1_PORT", ConfigField::LocalPort, &TModelConfig::LocalPort},
+    {"C1_CLI_IP1", ConfigField::TargetIp, &TModelConfig::TargetIp},
+    {"C1_CLI_PP1", ConfigField::TargetPort, &TModelConfig::TargetPort},
+    {"C1_BAUD", ConfigField::BaudIndex, &TModelConfig::BaudIndex, 2},
+    {"C1_STOPB", ConfigField::StopBitsIndex, &TModelConfig::StopBitsIndex},
+    {"C1_PARITY", ConfigField::Parity, &TModelConfig::Parity},
+    {"C1_DATAB", ConfigField::DataBitsIndex, &TModelConfig::DataBitsIndex, 7},
 }};
 
-// Raises ConvertError for a malformed number; nothing is stored then.
+// Raises ConvertError for a malformed number; nothing is stored then. The text is kept
+// beside the value, so that an unchanged field goes back exactly as the library gave it.
 void storeValue(const KeyRow& row, const std::string& text, TModelConfig& config)
 {
     std::visit(Overloaded{
@@ -70,10 +72,33 @@ void storeValue(const KeyRow& row, const std::string& text, TModelConfig& config
                    [&](IpModeField) { config.IpMode = translateIpMode(strictToInt(text)); },
                },
                row.field);
+    config.AsRead[fieldIndex(row.id)] = text;
 }
 
+// True when the field still holds what its as-read text reads as: nobody changed it.
+bool holdsAsRead(const KeyRow& row, const TModelConfig& config)
+{
+    const std::optional<std::string>& asRead = config.AsRead[fieldIndex(row.id)];
+    if (!asRead)
+        return false;
+    TModelConfig reread;
+    try {
+        storeValue(row, *asRead, reread);
+    } catch (const ConvertError&) {
+        return false; // not a text this road reads; the value decides
+    }
+    return std::visit(Overloaded{
+                          [&](IpModeField) { return reread.IpMode == config.IpMode; },
+                          [&](auto member) { return reread.*member == config.*member; },
+                      },
+                      row.field);
+}
+
+// An unchanged field goes back as read; a changed one (or one never read) is encoded.
 std::string valueText(const KeyRow& row, const TModelConfig& config)
 {
+    if (holdsAsRead(row, config))
+        return *config.AsRead[fieldIndex(row.id)];
     return std::visit(Overloaded{
                           [&](std::string TModelConfig::*field) { return config.*field; },
                           [&](std::int32_t TModelConfig::*field) { return decimalText(config.*field); },

@@ -156,6 +156,8 @@ std::int32_t TTcpSetFrm::collectNumber(const QLineEdit* edit, std::int32_t loade
 TModelConfig TTcpSetFrm::collectConfig() const
 {
     TModelConfig config;
+    // The writer sends a field nobody changed back exactly as the module reported it.
+    config.AsRead = m_loaded.AsRead;
     config.UserName = collectText(edt1, m_loaded.UserName);
     config.DeviceName = collectText(edt2, m_loaded.DeviceName);
     config.MacAddress = collectText(edt3, m_loaded.MacAddress);

@@ -442,7 +442,7 @@ TEST_F(TcpSetDialog, CodesNoItemNamesSurviveUnlessTheUserPicks)
     spec.values["GTP"] = "4";
     spec.values["GRM"] = "9";
     spec.values["GPR"] = "7";
-    spec.values["GBB"] = "300"; // one byte: 44
+    spec.values["GBB"] = "300"; // one byte: 44, sent back as read
     start({spec});
     TModelParm entry = commandEntry();
     EXPECT_TRUE(open(entry, [this](TTcpSetFrm& dialog) {
@@ -453,7 +453,7 @@ TEST_F(TcpSetDialog, CodesNoItemNamesSurviveUnlessTheUserPicks)
         clickOk(dialog);
     }));
     const Commands sent = commandsReceived();
-    for (const char* command : {"SDH5", "STP4", "SRM9", "SPR7", "SBB44"})
+    for (const char* command : {"SDH5", "STP4", "SRM9", "SPR7", "SBB300"})
         EXPECT_NE(std::find(sent.begin(), sent.end(), command), sent.end()) << command;
 
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -70,8 +70,11 @@ TModelConfig recordAfterReads(std::size_t rows)
         [&] { c.GfcValue = 7; },
         [&] { c.GdtValue = 9; },
     };
-    for (std::size_t i = 0; i < rows; ++i)
+    const auto values = moduleValues();
+    for (std::size_t i = 0; i < rows; ++i) {
         read[i]();
+        c.AsRead[fieldIndex(fieldOfReadCode(sim::readCodes()[i]))] = values.at(sim::readCodes()[i]);
+    }
     return c;
 }
 

@@ -3,6 +3,7 @@
 // it, and the simulator's log as the commands and flags that reached it. Shared by the
 // command-road tests.
 
+#include "FieldCodes.h"
 #include "Simulator.h"
 #include "SwTcpFunc.h"
 
@@ -27,7 +28,8 @@ sim::ModuleSpec moduleSpec();
 
 // Marks in every field, so a field the road must not touch shows when it does.
 TModelConfig markedRecord();
-// markedRecord() after the first `rows` read commands were answered with moduleValues().
+// markedRecord() after the first `rows` read commands were answered with moduleValues():
+// their values and their texts as read.
 TModelConfig recordAfterReads(std::size_t rows);
 // Every command of a full read at the module's address.
 const Strings& fullRead();

@@ -14,7 +14,12 @@ inline void PrintTo(const TModelConfig& c, std::ostream* os)
         << "\", NetMask \"" << c.NetMask << "\", BaudIndex " << int{c.BaudIndex} << ", Parity "
         << int{c.Parity} << ", DataBitsIndex " << int{c.DataBitsIndex} << ", StopBitsIndex "
         << int{c.StopBitsIndex} << ", GfcValue " << int{c.GfcValue} << ", GdtValue " << int{c.GdtValue}
-        << "}";
+        << ", AsRead {";
+    for (std::size_t i = 0; i < c.AsRead.size(); ++i) {
+        if (c.AsRead[i])
+            *os << " #" << i << " \"" << *c.AsRead[i] << "\"";
+    }
+    *os << " }}";
 }
 
 inline void PrintTo(const TModelParm& e, std::ostream* os)
