@@ -443,6 +443,7 @@ TEST_F(TcpSetDialog, CodesNoItemNamesSurviveUnlessTheUserPicks)
     spec.values["GRM"] = "9";
     spec.values["GPR"] = "7";
     spec.values["GBB"] = "300"; // one byte: 44, sent back as read
+    spec.values["GPN"] = "502\r\n"; // shown as 0, sent back as read
     start({spec});
     TModelParm entry = commandEntry();
     EXPECT_TRUE(open(entry, [this](TTcpSetFrm& dialog) {
@@ -453,7 +454,7 @@ TEST_F(TcpSetDialog, CodesNoItemNamesSurviveUnlessTheUserPicks)
         clickOk(dialog);
     }));
     const Commands sent = commandsReceived();
-    for (const char* command : {"SDH5", "STP4", "SRM9", "SPR7", "SBB300"})
+    for (const char* command : {"SDH5", "STP4", "SRM9", "SPR7", "SBB300", "SPN502\r\n"})
         EXPECT_NE(std::find(sent.begin(), sent.end(), command), sent.end()) << command;
 
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
