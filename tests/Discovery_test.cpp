@@ -202,6 +202,31 @@ TEST_F(DiscoveryTest, EndpointErrorEndsTheSearchWithTheRowsSoFar)
     EXPECT_EQ(m_library.count("MX_SearchAll"), 0); // phase two never ran
 }
 
+// Leaves garbage where the next call's locals will live.
+[[gnu::noinline]] void dirtyTheStack()
+{
+    volatile char junk[16384];
+    for (std::size_t i = 0; i < sizeof junk; ++i)
+        junk[i] = 'Z';
+}
+
+TEST_F(DiscoveryTest, LibraryReportingAModuleWithoutWritingGivesAnEmptyRow)
+{
+    // Success with every out-argument untouched, once; the second call ends the search.
+    m_library.setSearchEndStatus(1);
+    m_library.setHook([this](const FakeMivexAdv::Call& call) {
+        if (call.function == "MX_GetSearchDev" && m_library.count("MX_GetSearchDev") == 2)
+            m_library.setSearchEndStatus(0);
+    });
+    dirtyTheStack();
+    const auto rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Ip, "");
+    EXPECT_EQ(rows[0].Mac, "");
+    EXPECT_EQ(rows[0].Port, 0);
+    EXPECT_EQ(rows[0].LibraryTag, 0);
+}
+
 TEST_F(DiscoveryTest, LibraryEndStatusOtherThanOneEndsTheSearch)
 {
     auto first = FakeMivexAdv::SearchResult::of("10.77.0.21", "a", 1, 1);

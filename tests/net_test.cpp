@@ -2,9 +2,15 @@
 #include "UdpPeer.h"
 #include "net.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testing::HasSubstr;
 
@@ -13,6 +19,13 @@ namespace {
 UdpPeer::Responder echo()
 {
     return [](const ReceivedDatagram& request) { return std::vector<std::string>{request.data}; };
+}
+
+std::string ipText(std::uint32_t networkOrder)
+{
+    in_addr address{};
+    address.s_addr = networkOrder;
+    return inet_ntoa(address);
 }
 
 std::string raisedText(const std::function<void()>& action)
@@ -64,17 +77,59 @@ TEST(HostText, DottedQuadsAreRecognisedStrictly)
         EXPECT_EQ(isDottedQuad(text), dotted) << text;
 }
 
+// Runs fn in a child process whose name look-ups read `hosts` in place of /etc/hosts (a
+// mount namespace of the child's own, so nothing outside it sees the change).
+std::string withHostsFile(const std::string& hosts, std::string (*fn)())
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return "pipe failed";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::string result;
+        char path[] = "/tmp/tcpmod-hosts.XXXXXX";
+        const int file = mkstemp(path);
+        if (file < 0 || write(file, hosts.data(), hosts.size()) != static_cast<ssize_t>(hosts.size()))
+            result = "cannot write a hosts file";
+        else if (unshare(CLONE_NEWNS) != 0 ||
+                 mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                 mount(path, "/etc/hosts", nullptr, MS_BIND, nullptr) != 0)
+            result = std::string("cannot put the hosts file in place: ") + std::strerror(errno);
+        else
+            result = fn();
+        unlink(path);
+        const auto written = write(pipeEnds[1], result.data(), result.size());
+        _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    std::string result;
+    char buffer[512];
+    ssize_t got;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        result.append(buffer, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    waitpid(child, nullptr, 0);
+    return result;
+}
+
 TEST(HostText, LocalhostInAnyCaseReachesLoopback)
 {
     UdpPeer peer("127.0.0.1", 65535, echo());
-    for (const char* host : {"localhost", "LocalHost", "LOCALHOST"}) {
-        UdpEndpoint endpoint;
-        endpoint.Send(host, 65535, host);
-        const ReceivedDatagram reply = endpoint.ReceiveString(1000);
-        EXPECT_EQ(reply.data, host);
-        EXPECT_EQ(reply.peerIp, "127.0.0.1");
-        EXPECT_EQ(reply.peerPort, 65535);
-    }
+    // A look-up would send "localhost" to an address nobody holds.
+    const std::string hosts = "10.77.0.98 localhost\n10.77.0.11 module1.tcpmod.test\n";
+    const std::string replies = withHostsFile(hosts, []() -> std::string {
+        std::string seen = "module1.tcpmod.test " + ipText(resolveHost("module1.tcpmod.test"));
+        for (const char* host : {"localhost", "LocalHost", "LOCALHOST"}) {
+            UdpEndpoint endpoint;
+            endpoint.Send(host, 65535, host);
+            const ReceivedDatagram reply = endpoint.ReceiveString(1000);
+            seen += "; " + reply.data + " from " + reply.peerIp + ":" + std::to_string(reply.peerPort);
+        }
+        return seen;
+    });
+    EXPECT_EQ(replies, "module1.tcpmod.test 10.77.0.11; localhost from 127.0.0.1:65535; "
+                       "LocalHost from 127.0.0.1:65535; LOCALHOST from 127.0.0.1:65535");
 }
 
 TEST(HostText, DottedQuadAndHostNameReachTheModuleAddress)
@@ -132,6 +187,14 @@ TEST(UdpEndpoint, BroadcastRestoresTheEndpointsOwnPermission)
         EXPECT_EQ(endpoint.socket()->broadcast(), enabled);
         EXPECT_EQ(endpoint.ReceiveString(1000).data, "X");
     }
+}
+
+TEST(UdpEndpoint, FailedBroadcastStillTurnsThePermissionBack)
+{
+    UdpEndpoint endpoint; // permission off, as on every command transaction's endpoint
+    EXPECT_EQ(raisedText([&] { endpoint.Broadcast(std::string(70000, 'x'), 65535); }),
+              "Package Size Too Big.");
+    EXPECT_FALSE(endpoint.socket()->broadcast());
 }
 
 TEST(UdpEndpoint, SendWithoutPermissionToBroadcastIsRefused)

@@ -442,7 +442,7 @@ TEST_F(TcpSetDialog, CodesNoItemNamesSurviveUnlessTheUserPicks)
     spec.values["GTP"] = "4";
     spec.values["GRM"] = "9";
     spec.values["GPR"] = "7";
-    spec.values["GBB"] = "300"; // one byte: 44, sent back as read
+    spec.values["GBB"] = "300";     // one byte: 44, sent back as read
     spec.values["GPN"] = "502\r\n"; // shown as 0, sent back as read
     start({spec});
     TModelParm entry = commandEntry();
