@@ -101,6 +101,16 @@ TEST(ExchangeCommand, ReceiveFailureIsRaisedNotTakenForSilence)
     }
 }
 
+TEST(ExchangeCommand, PortUnreachableIsSilenceOnLinux)
+{
+    // Nothing listens at the module's port: the ICMP refusal reaches no unconnected Linux
+    // socket, so the exchange fails quietly (Windows raises 10054 here).
+    std::string value = "stale";
+    EXPECT_FALSE(ExchangeCommand(testnet::moduleIp(1), "L", kCommandPort, value));
+    EXPECT_FALSE(ExchangeCommand("127.0.0.1", "L", kCommandPort, value));
+    EXPECT_EQ(value, "");
+}
+
 TEST(ExchangeCommand, SendFailureIsRaised)
 {
     std::string value;
