@@ -405,7 +405,7 @@ TEST_F(TcpSetDialog, UntouchedFieldsGoBackExactlyAsRead)
                             "STP1",
                             "SRM1",
                             "SDInone",
-                            "SDP80",
+                            "SDP0x50", // shown as 80, sent as it came
                             "SGI10.77.0.9",
                             "SNM",
                             "SBR3",
