@@ -1,40 +1,29 @@
 #include "MessagePresenter.h"
 
 #include "DeviceText.h"
+#include "DialogTexts.h"
 
-#include <QMessageBox>
 #include <exception>
 
-QString errorDisplayText(const QString& text)
+std::string errorDisplayText(std::string_view utf8Text)
 {
-    if (!text.isEmpty() && text.back().unicode() > u'.')
-        return text + u'.';
-    return text;
+    std::string shown(utf8Text);
+    // In UTF-8 a character above the full stop ends in a byte above it, and only such one.
+    if (!shown.empty() && static_cast<unsigned char>(shown.back()) > '.')
+        shown += '.';
+    return shown;
 }
 
-void MessageBoxPresenter::showError(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle, errorDisplayText(text), QMessageBox::Ok,
-                    parent);
-    box.exec();
-}
-
-void MessageBoxPresenter::showHint(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("提示"), text, QMessageBox::Ok, parent);
-    box.exec();
-}
-
-bool runGuarded(MessagePresenter& presenter, QWidget* parent, const std::function<void()>& action)
+bool runGuarded(MessagePresenter& presenter, WindowHandle owner, const std::function<void()>& action)
 {
     try {
         action();
         return true;
     } catch (const std::exception& error) {
-        // Error texts may quote module bytes, which are in the system code page.
-        presenter.showError(parent, textFromDevice(error.what()));
+        // Error texts may quote module bytes.
+        presenter.showError(owner, errorDisplayText(textFromDevice(error.what()).text));
     } catch (...) {
-        presenter.showError(parent, QStringLiteral("Unknown error"));
+        presenter.showError(owner, errorDisplayText(texts::kUnknownError));
     }
     return false;
 }

@@ -1,37 +1,32 @@
 #pragma once
-// How the windows show messages. The program uses real message boxes; tests put a
-// recording presenter in their place so that no box waits for a person.
+// How the windows show messages, without a toolkit: each front-end implements the
+// presenter with its own message boxes; tests record instead, so no box waits for a person.
 
-#include <QString>
 #include <functional>
+#include <string>
+#include <string_view>
 
-class QWidget;
-
-// The application's title: caption of the general error message box and of the main window.
-inline const QString kApplicationTitle = QStringLiteral("TCP模块参数配置");
-
-// The error text as shown: a full stop is appended when the last character's code is
-// above that of the full stop.
-QString errorDisplayText(const QString& text);
+// A front-end's window, opaque to the core: a QWidget* in Qt, an HWND on Windows; nullptr
+// for none.
+using WindowHandle = void*;
 
 class MessagePresenter
 {
 public:
     virtual ~MessagePresenter() = default;
-    // Modal box with an error icon, kApplicationTitle as caption, errorDisplayText(text).
-    virtual void showError(QWidget* parent, const QString& text) = 0;
-    // Modal box captioned "提示", one OK button, no icon.
-    virtual void showHint(QWidget* parent, const QString& text) = 0;
+    // Modal box with an error icon, texts::kApplicationTitle as caption and text (UTF-8)
+    // as it stands; callers pass errorDisplayText().
+    virtual void showError(WindowHandle owner, const std::string& text) = 0;
+    // Modal box captioned "提示", one OK button, no icon; text in UTF-8.
+    virtual void showHint(WindowHandle owner, const std::string& text) = 0;
 };
 
-class MessageBoxPresenter : public MessagePresenter
-{
-public:
-    void showError(QWidget* parent, const QString& text) override;
-    void showHint(QWidget* parent, const QString& text) override;
-};
+// The error text as shown: a full stop is appended when the last character's code is
+// above that of the full stop (every non-ASCII character is).
+std::string errorDisplayText(std::string_view utf8Text);
 
-// The application's general error handler, used at every handler boundary (Qt lets no
-// exception cross its event loop): runs action; an error that escapes it is shown with
-// showError and the program goes on. False when an error was shown.
-bool runGuarded(MessagePresenter& presenter, QWidget* parent, const std::function<void()>& action);
+// The general error handler, used at every handler boundary (no exception may cross a
+// toolkit's event loop): runs action; an error that escapes it is shown with showError
+// (its text is module bytes, converted for display) and the program goes on. False when
+// an error was shown.
+bool runGuarded(MessagePresenter& presenter, WindowHandle owner, const std::function<void()>& action);

@@ -29,3 +29,28 @@ bool ExchangeCommand(const std::string& host, const std::string& command, std::u
     value = reply.data.substr(1);
     return true;
 }
+
+ConfigRoad roadOf(const TModelParm& entry)
+{
+    return entry.ViaCommandProtocol != 0 ? ConfigRoad::Commands : ConfigRoad::Library;
+}
+
+std::size_t maxReadableValueBytes(ConfigRoad road)
+{
+    return road == ConfigRoad::Commands ? kCommandRoadMaxValueBytes : kLibraryRoadMaxValueBytes;
+}
+
+bool roadCarries(ConfigRoad road, ConfigField field)
+{
+    switch (field) {
+    case ConfigField::StopBitsIndex:
+        return road == ConfigRoad::Library;
+    case ConfigField::UserName:
+    case ConfigField::Protocol:
+    case ConfigField::GfcValue:
+    case ConfigField::GdtValue:
+        return road == ConfigRoad::Commands;
+    default:
+        return true;
+    }
+}

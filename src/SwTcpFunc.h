@@ -4,6 +4,7 @@
 #include "ConfigField.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -88,3 +89,21 @@ bool ReadConfigByLibrary(const std::string& ip, std::uint8_t tag, TModelConfig& 
 // Stages fourteen values and modifies the module; false on any failure, raises nothing.
 bool WriteConfigByLibrary(const std::string& ip, const std::string& password, std::uint8_t tag,
                           const TModelConfig& config);
+
+// The road that reaches a module, by how it was found.
+enum class ConfigRoad : std::uint8_t
+{
+    Commands, // ViaCommandProtocol 1: the text command protocol
+    Library,  // ViaCommandProtocol 0: the vendor library
+};
+ConfigRoad roadOf(const TModelParm& entry);
+
+// The longest value text, in bytes as sent, that the road can read back: the command road's
+// reply ("A" and the value) must fit one 8192-byte datagram, the library hands values over
+// in a 100-byte buffer with a NUL. A longer value is refused before anything is sent.
+inline constexpr std::size_t kCommandRoadMaxValueBytes = 8191;
+inline constexpr std::size_t kLibraryRoadMaxValueBytes = 99;
+std::size_t maxReadableValueBytes(ConfigRoad road);
+
+// Whether the road reads the field: a field it does not read has nothing to show.
+bool roadCarries(ConfigRoad road, ConfigField field);

@@ -1,5 +1,5 @@
 // The program: one window, one search before it is first shown, then the message loop.
-#include "MessagePresenter.h"
+#include "MessageBoxPresenter.h"
 #include "mainSrc.h"
 
 #include <QApplication>

@@ -2,9 +2,11 @@
 
 #include "BusyCursor.h"
 #include "DeviceText.h"
+#include "DialogTexts.h"
 #include "Discovery.h"
 #include "FormLook.h"
-#include "MessagePresenter.h"
+#include "MessageBoxPresenter.h"
+#include "QtText.h"
 #include "TcpSet.h"
 
 #include <QFrame>
@@ -51,13 +53,13 @@ QPushButton* makeButton(const QString& caption, QWidget* parent, int left, int t
 } // namespace
 
 TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
-    : QWidget(parent), grp1(new QGroupBox(QStringLiteral("设备"), this)), pnl1(new QFrame(this)),
-      lv1(new QTreeWidget(grp1)), btn1(makeButton(QStringLiteral("搜索设备"), pnl1, 8, 16)),
-      btn2(makeButton(QStringLiteral("设置设备"), pnl1, 9, 48)),
-      btn3(makeButton(QStringLiteral("退出"), pnl1, 6, 400)), m_presenter(presenter),
+    : QWidget(parent), grp1(new QGroupBox(toQt(texts::kDeviceGroup), this)), pnl1(new QFrame(this)),
+      lv1(new QTreeWidget(grp1)), btn1(makeButton(toQt(texts::kSearchButton), pnl1, 8, 16)),
+      btn2(makeButton(toQt(texts::kEditButton), pnl1, 9, 48)),
+      btn3(makeButton(toQt(texts::kExitButton), pnl1, 6, 400)), m_presenter(presenter),
       m_editDevice([this](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, m_presenter); })
 {
-    setWindowTitle(kApplicationTitle);
+    setWindowTitle(toQt(texts::kApplicationTitle));
     applyFormLook(this);
 
     // Lowered outer and raised inner bevel: an etched edge.
@@ -66,7 +68,7 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
     pnl1->setMidLineWidth(0);
 
     lv1->setColumnCount(2);
-    lv1->setHeaderLabels({QStringLiteral("IP地址"), QStringLiteral("物理地址")});
+    lv1->setHeaderLabels({toQt(texts::kIpColumn), toQt(texts::kMacColumn)});
     lv1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
     lv1->setColumnWidth(0, 100);
     lv1->setColumnWidth(1, 100);
@@ -124,15 +126,15 @@ void TTcpIpFrm::SearchTcp()
 void TTcpIpFrm::appendRow(const TModelParm& entry)
 {
     auto* row = new DeviceItem(entry);
-    row->setText(0, textFromDevice(entry.Ip));
-    row->setText(1, textFromDevice(entry.Mac));
+    row->setText(0, toQt(textFromDevice(entry.Ip).text));
+    row->setText(1, toQt(textFromDevice(entry.Mac).text));
     row->setTextAlignment(1, Qt::AlignCenter);
     lv1->addTopLevelItem(row);
 }
 
 void TTcpIpFrm::runHandler(const std::function<void()>& body)
 {
-    runGuarded(m_presenter, this, body);
+    runGuarded(m_presenter, windowHandle(this), body);
 }
 
 void TTcpIpFrm::FormCreate()
@@ -172,7 +174,7 @@ void TTcpIpFrm::btn2Click()
         if (entry == nullptr)
             return;
         m_editDevice(*entry);
-        row->setText(0, textFromDevice(entry->Ip));
+        row->setText(0, toQt(textFromDevice(entry->Ip).text));
     });
 }
 
