@@ -6,7 +6,7 @@
 class QWidget;
 
 // The owner handle a Qt window passes to the presenter.
-inline WindowHandle windowHandle(QWidget* widget)
+inline WindowHandle ownerHandle(QWidget* widget)
 {
     return widget;
 }

@@ -1,9 +1,6 @@
 #include "TcpSet.h"
 
-#include "BusyCursor.h"
-#include "DeviceText.h"
-#include "MessagePresenter.h"
-#include "NumText.h"
+#include "QtText.h"
 #include "TcpSetInput.h"
 
 #include <QComboBox>
@@ -11,29 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <array>
 
 namespace {
 
 TTcpSetFrm* s_instance = nullptr; // the one existing dialog
-
-// A code is a list position; one no item has leaves the list with nothing selected.
-void showCode(QComboBox* list, std::int32_t code)
-{
-    list->setCurrentIndex(code >= 0 && code < list->count() ? code : -1);
-}
-
-std::uint8_t lowByte(int position)
-{
-    return static_cast<std::uint8_t>(position & 0xFF);
-}
-
-// Nothing selected means the user picked nothing: the module's own code goes back.
-std::uint8_t collectCode(const QComboBox* list, std::uint8_t loaded)
-{
-    const int position = list->currentIndex();
-    return position < 0 ? loaded : lowByte(position);
-}
 
 } // namespace
 
@@ -64,26 +42,24 @@ void TTcpSetFrm::FormDestroy()
         s_instance = nullptr;
 }
 
-bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter)
+bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter, ConfigAccess access)
 {
     if (s_instance != nullptr && s_instance->isVisible())
         return false; // one dialog at a time
     // A closed dialog may still wait for its deferred destruction; it is not reused.
     delete s_instance;
 
-    auto* dialog = new TTcpSetFrm(presenter);
+    auto* dialog = new TTcpSetFrm(presenter, std::move(access));
     s_instance = dialog;
     dialog->EditedEntry = &entry;
     bool loaded = false;
     try {
-        BusyCursor busy;
         loaded = dialog->LoadConfig(entry);
     } catch (...) {
         dialog->reject();
         throw;
     }
     if (!loaded) {
-        presenter.showHint(nullptr, QStringLiteral("读取TCP模块参数失败!"));
         dialog->reject();
         return false;
     }
@@ -96,166 +72,75 @@ bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter)
 
 bool TTcpSetFrm::LoadConfig(const TModelParm& entry)
 {
-    TModelConfig config;
-    const bool viaCommands = entry.ViaCommandProtocol != 0;
-    const bool read = viaCommands ? ReadConfigByCommands(entry, config)
-                                  : ReadConfigByLibrary(entry.Ip, entry.LibraryTag, config);
-    if (!read)
+    if (!m_model.LoadConfig(entry))
         return false;
-
-    edt1->setText(textFromDevice(config.UserName));
-    edt2->setText(textFromDevice(config.DeviceName));
-    edt3->setText(textFromDevice(config.MacAddress));
-    showCode(cbIPMode, config.IpMode);
-    edt4->setText(textFromDevice(config.IpAddress));
-    edt5->setText(QString::fromStdString(decimalText(config.LocalPort)));
-    showCode(cbb1, config.Protocol);
-    showCode(cbb2, config.WorkMode);
-    edt6->setText(textFromDevice(config.TargetIp));
-    edt7->setText(QString::fromStdString(decimalText(config.TargetPort)));
-    edt8->setText(textFromDevice(config.Gateway));
-    edt9->setText(textFromDevice(config.NetMask));
-    showCode(cbb3, config.BaudIndex);
-    showCode(cbb4, config.Parity);
-    showCode(cbb5, config.DataBitsIndex);
-    showCode(StopCbb, config.StopBitsIndex);
-
-    // A road that does not carry a field leaves nothing to show or edit there.
-    edt1->setEnabled(viaCommands);
-    cbb1->setEnabled(viaCommands);
-    StopCbb->setEnabled(!viaCommands);
-    if (!viaCommands)
-        cbb1->setCurrentIndex(-1);
-    else
-        StopCbb->setCurrentIndex(-1);
-
-    m_loaded = config;
-    m_loadedText.clear();
-    for (const QLineEdit* edit : {edt1, edt2, edt3, edt4, edt5, edt6, edt7, edt8, edt9})
-        m_loadedText.insert(edit, edit->text());
-
-    SetTargetFieldsEditable(lowByte(cbb2->currentIndex()));
+    render();
     return true;
 }
 
-bool TTcpSetFrm::changedByUser(const QLineEdit* edit) const
+QLineEdit* TTcpSetFrm::edit(ControlId id) const
 {
-    return edit->text() != m_loadedText.value(edit);
+    return static_cast<QLineEdit*>(m_controls[controlIndex(id)]);
 }
 
-std::string TTcpSetFrm::collectText(const QLineEdit* edit, const std::string& loaded) const
+QComboBox* TTcpSetFrm::list(ControlId id) const
 {
-    return changedByUser(edit) ? textToDevice(edit->text()) : loaded;
+    return static_cast<QComboBox*>(m_controls[controlIndex(id)]);
 }
 
-std::int32_t TTcpSetFrm::collectNumber(const QLineEdit* edit, std::int32_t loaded) const
+void TTcpSetFrm::render()
 {
-    return changedByUser(edit) ? lenientToInt(textToDevice(edit->text())) : loaded;
-}
-
-TModelConfig TTcpSetFrm::collectConfig() const
-{
-    TModelConfig config;
-    // The writer sends a field nobody changed back exactly as the module reported it.
-    config.AsRead = m_loaded.AsRead;
-    config.UserName = collectText(edt1, m_loaded.UserName);
-    config.DeviceName = collectText(edt2, m_loaded.DeviceName);
-    config.MacAddress = collectText(edt3, m_loaded.MacAddress);
-    config.IpMode = cbIPMode->currentIndex() < 0 ? m_loaded.IpMode : cbIPMode->currentIndex();
-    config.IpAddress = collectText(edt4, m_loaded.IpAddress);
-    config.LocalPort = collectNumber(edt5, m_loaded.LocalPort);
-    config.Protocol = collectCode(cbb1, m_loaded.Protocol);
-    config.WorkMode = collectCode(cbb2, m_loaded.WorkMode);
-    config.TargetIp = collectText(edt6, m_loaded.TargetIp);
-    config.TargetPort = collectNumber(edt7, m_loaded.TargetPort);
-    config.Gateway = collectText(edt8, m_loaded.Gateway);
-    config.NetMask = collectText(edt9, m_loaded.NetMask);
-    config.BaudIndex = collectCode(cbb3, m_loaded.BaudIndex);
-    config.Parity = collectCode(cbb4, m_loaded.Parity);
-    config.DataBitsIndex = collectCode(cbb5, m_loaded.DataBitsIndex);
-    config.StopBitsIndex = collectCode(StopCbb, m_loaded.StopBitsIndex);
-    return config;
-}
-
-bool TTcpSetFrm::SaveConfig(const TModelParm& entry)
-{
-    const TModelConfig config = collectConfig();
-    if (entry.ViaCommandProtocol != 0)
-        return WriteConfigByCommands(entry, config);
-    return WriteConfigByLibrary(entry.Ip, kLibraryWritePassword, entry.LibraryTag, config);
-}
-
-bool TTcpSetFrm::changedFieldsWellFormed()
-{
-    struct CheckedField
-    {
-        QLineEdit* edit;
-        const QLabel* label;
-        bool (*wellFormed)(const QString&);
-    };
-    const std::array<CheckedField, 6> fields{{
-        {edt4, lbl4, isDottedIpv4},
-        {edt5, lbl5, isPortText},
-        {edt6, lbl8, isDottedIpv4},
-        {edt7, lbl9, isPortText},
-        {edt8, lbl10, isDottedIpv4},
-        {edt9, lbl11, isDottedIpv4},
-    }};
-    for (const CheckedField& field : fields) {
-        if (!changedByUser(field.edit) || field.wellFormed(field.edit->text()))
+    for (const ControlSpec& spec : controlTable()) {
+        const ControlView view = m_model.controlView(spec.id);
+        m_controls[controlIndex(spec.id)]->setEnabled(view.enabled);
+        if (spec.kind == ControlKind::List) {
+            list(spec.id)->setCurrentIndex(view.position);
             continue;
-        m_presenter.showHint(this, field.label->text() + QStringLiteral("格式不正确!"));
-        pgc1->setCurrentWidget(ts1);
-        field.edit->setFocus();
-        return false;
+        }
+        QLineEdit* field = edit(spec.id);
+        const QString text = toQt(view.text);
+        if (field->text() != text)
+            field->setText(text);
+        field->setReadOnly(view.readOnly);
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Base, backgroundColour(view.background));
+        field->setPalette(palette);
     }
-    return true;
 }
 
 void TTcpSetFrm::btn3Click()
 {
-    if (EditedEntry == nullptr || !changedFieldsWellFormed())
+    if (EditedEntry == nullptr)
         return;
-    bool written = false;
-    const bool finished = runGuarded(m_presenter, this, [this, &written] {
-        BusyCursor busy;
-        written = SaveConfig(*EditedEntry);
-    });
-    // After a failure the dialog stays open with the user's values, to retry or cancel.
-    if (!finished)
+    const ConfirmResult result = m_model.btn3Click(*EditedEntry);
+    switch (result.outcome) {
+    case ConfirmOutcome::Written:
+        accept();
         return;
-    if (!written) {
-        m_presenter.showHint(this, QStringLiteral("设置TCP模块参数失败!"));
+    case ConfirmOutcome::Malformed:
+        pgc1->setCurrentWidget(controlSpec(result.field).page == DialogPage::Network ? ts1 : ts2);
+        m_controls[controlIndex(result.field)]->setFocus();
+        return;
+    case ConfirmOutcome::Failed:
+        // The dialog stays open with the user's values, to retry or cancel.
         return;
     }
-    EditedEntry->Ip = collectText(edt4, m_loaded.IpAddress);
-    accept();
 }
 
 void TTcpSetFrm::cbb2Change(int position)
 {
-    SetTargetFieldsEditable(lowByte(position));
+    m_model.pick(ControlId::cbb2, position);
+    render();
 }
 
-void TTcpSetFrm::SetTargetFieldsEditable(std::uint8_t position)
+bool TTcpSetFrm::edt4KeyPress(const QKeyEvent& event, ControlId id) const
 {
-    // A client needs its target as much as the automatic mode; a server has none.
-    const bool targetEditable = position == 1 || position == 2;
-    const QColor readOnlyColour = position == 0 ? menuColour() : scrollBarColour();
-    setReadOnlyField(edt6, !targetEditable, readOnlyColour);
-    setReadOnlyField(edt7, !targetEditable, readOnlyColour);
-    setReadOnlyField(edt8, false, readOnlyColour);
-    setReadOnlyField(edt9, false, readOnlyColour);
-}
-
-bool TTcpSetFrm::edt4KeyPress(const QKeyEvent& event) const
-{
-    return passesCharFilter(event, TypedChars::DigitsAndFullStop);
+    return passesCharFilter(event, [this, id](char32_t c) { return m_model.acceptsChar(id, c); });
 }
 
 bool TTcpSetFrm::edt5KeyPress(const QKeyEvent& event) const
 {
-    return passesCharFilter(event, TypedChars::Digits);
+    return passesCharFilter(event, [this](char32_t c) { return m_model.acceptsChar(ControlId::edt5, c); });
 }
 
 bool TTcpSetFrm::eventFilter(QObject* watched, QEvent* event)
@@ -264,8 +149,11 @@ bool TTcpSetFrm::eventFilter(QObject* watched, QEvent* event)
         const auto& key = static_cast<const QKeyEvent&>(*event);
         if (watched == edt5)
             return !edt5KeyPress(key);
-        if (watched == edt4 || watched == edt6 || watched == edt7 || watched == edt8 || watched == edt9)
-            return !edt4KeyPress(key);
+        for (ControlId id :
+             {ControlId::edt4, ControlId::edt6, ControlId::edt7, ControlId::edt8, ControlId::edt9}) {
+            if (watched == edit(id))
+                return !edt4KeyPress(key, id);
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,14 +1,13 @@
 #pragma once
-// The settings dialog of one module: reads it, shows its configuration on two pages and
-// writes the edited values back by the road the module was found on.
+// The settings dialog of one module, in Qt: renders the dialog model (TcpSetModel) and
+// forwards the user's keys, edits and picks to it.
 
-#include "SwTcpFunc.h"
+#include "TcpSetModel.h"
 
 #include <QColor>
 #include <QDialog>
-#include <QHash>
+#include <array>
 #include <cstdint>
-#include <string>
 
 class MessagePresenter;
 class QComboBox;
@@ -25,6 +24,7 @@ class QWidget;
 QColor editableColour();
 QColor menuColour();
 QColor scrollBarColour();
+QColor backgroundColour(FieldBackground background);
 
 class TTcpSetFrm : public QDialog
 {
@@ -35,7 +35,8 @@ public:
     // (reported as "读取TCP模块参数失败!") or when the user cancelled. Errors raised while
     // reading pass to the caller; errors raised while writing are shown and the dialog
     // stays open.
-    static bool EditDevice(TModelParm& entry, MessagePresenter& presenter);
+    static bool EditDevice(TModelParm& entry, MessagePresenter& presenter,
+                           ConfigAccess access = moduleAccess());
 
     // The one existing dialog, or nullptr.
     static TTcpSetFrm* instance();
@@ -91,37 +92,28 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    explicit TTcpSetFrm(MessagePresenter& presenter);
+    TTcpSetFrm(MessagePresenter& presenter, ConfigAccess access);
 
-    void buildNetworkPage();
-    void buildSerialPage();
+    void buildPages();
     void buildPanel();
-    static void setReadOnlyField(QLineEdit* edit, bool readOnly, const QColor& readOnlyColour);
+    void connectControls();
+    // Shows what the model says of every control.
+    void render();
+    QLineEdit* edit(ControlId id) const;
+    QComboBox* list(ControlId id) const;
 
     void FormCreate();
     void FormClose();
     void FormDestroy();
     void btn3Click();
     void cbb2Change(int position);
-    bool edt4KeyPress(const QKeyEvent& event) const;
+    bool edt4KeyPress(const QKeyEvent& event, ControlId id) const;
     bool edt5KeyPress(const QKeyEvent& event) const;
 
     bool LoadConfig(const TModelParm& entry);
-    bool SaveConfig(const TModelParm& entry);
-    void SetTargetFieldsEditable(std::uint8_t position);
 
-    // The controls as a record; fields the user left alone keep what was read.
-    TModelConfig collectConfig() const;
-    bool changedByUser(const QLineEdit* edit) const;
-    std::string collectText(const QLineEdit* edit, const std::string& loaded) const;
-    std::int32_t collectNumber(const QLineEdit* edit, std::int32_t loaded) const;
-    // Shows the first changed address or port that is malformed; false then.
-    bool changedFieldsWellFormed();
-
-    MessagePresenter& m_presenter;
-    // The record as read: bytes of untouched texts and codes no list item names go back
-    // exactly as the module reported them.
-    TModelConfig m_loaded;
-    // Each edit field's text as LoadConfig left it, to tell the user's changes.
-    QHash<const QLineEdit*, QString> m_loadedText;
+    TcpSetModel m_model;
+    // The controls and their labels by ControlId.
+    std::array<QWidget*, kControlCount> m_controls{};
+    std::array<QLabel*, kControlCount> m_labels{};
 };

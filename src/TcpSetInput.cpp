@@ -1,34 +1,22 @@
 #include "TcpSetInput.h"
 
-#include "net.h"
+#include "QtText.h"
 
 #include <QKeyEvent>
-#include <array>
+#include <QTimer>
 
 namespace {
 
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// Backspace, and the characters Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+X and Ctrl+Z type where the
-// platform reports them as characters.
-bool isEditingControl(QChar c)
-{
-    constexpr std::array<char16_t, 6> kPassed{0x08, 0x01, 0x03, 0x16, 0x18, 0x1A};
-    for (char16_t code : kPassed) {
-        if (c.unicode() == code)
-            return true;
-    }
-    return false;
-}
-
 bool isEditingShortcut(const QKeyEvent& event)
 {
-    return event.matches(QKeySequence::SelectAll) || event.matches(QKeySequence::Copy) ||
-           event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Paste) ||
-           event.matches(QKeySequence::Undo);
+    if (event.matches(QKeySequence::SelectAll) || event.matches(QKeySequence::Copy) ||
+        event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Paste) ||
+        event.matches(QKeySequence::Undo) || event.matches(QKeySequence::Redo))
+        return true;
+    // Redo as Windows users know it, whatever the platform's own binding.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return (event.key() == Qt::Key_Y && modifiers == Qt::ControlModifier) ||
+           (event.key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier));
 }
 
 // Keys that belong to the field's editing or to the dialog, whatever text they carry.
@@ -48,42 +36,36 @@ bool isPassedKey(int key)
     }
 }
 
-// 1 to maxDigits decimal digits whose value is at most maxValue.
-bool isBoundedNumber(QStringView text, int maxDigits, int maxValue)
-{
-    if (text.isEmpty() || text.size() > maxDigits)
-        return false;
-    int value = 0;
-    for (QChar c : text) {
-        if (!isAsciiDigit(c))
-            return false;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    return value <= maxValue;
-}
-
 } // namespace
 
-bool passesCharFilter(const QKeyEvent& event, TypedChars allowed)
+bool passesCharFilter(const QKeyEvent& event, const std::function<bool(char32_t)>& accepts)
 {
     if (isPassedKey(event.key()) || isEditingShortcut(event))
         return true;
-    for (QChar c : event.text()) {
-        const bool accepted =
-            isAsciiDigit(c) || (c == u'.' && allowed == TypedChars::DigitsAndFullStop) || isEditingControl(c);
-        if (!accepted)
+    for (char32_t c : event.text().toUcs4()) {
+        if (!accepts(c))
             return false;
     }
     return true;
 }
 
-bool isDottedIpv4(const QString& text)
+ReadBackValidator::ReadBackValidator(TcpSetModel& model, ControlId id, QObject* parent)
+    : QValidator(parent), m_model(model), m_id(id)
 {
-    // The same form the socket layer takes as an address without a look-up.
-    return isDottedQuad(text.toStdString());
 }
 
-bool isPortText(const QString& text)
+QValidator::State ReadBackValidator::validate(QString& input, int& /*pos*/) const
 {
-    return isBoundedNumber(text, 5, 65535);
+    const std::string oldText = m_model.controlView(m_id).text;
+    switch (m_model.judgeEdit(m_id, oldText, fromQt(input))) {
+    case EditVerdict::Accept:
+        return Acceptable;
+    case EditVerdict::Refuse:
+        return Invalid;
+    case EditVerdict::RefuseAndReport:
+        // Not from inside the field's change: a message box there would run its own loop.
+        QTimer::singleShot(0, parent(), [model = &m_model, id = m_id] { model->reportTooLong(id); });
+        return Invalid;
+    }
+    return Invalid;
 }

@@ -1,25 +1,28 @@
 #pragma once
-// What the settings dialog lets into its address and port fields: the per-key character
-// filters, and the form a changed address or port must have before it is written.
+// What the settings dialog's Qt fields let in: key presses judged character by character
+// by the model, and a validator that keeps a text within what the module's road reads back.
 
-#include <QString>
+#include "TcpSetModel.h"
+
+#include <QValidator>
+#include <functional>
 
 class QKeyEvent;
 
-enum class TypedChars
+// True when a key press may reach the field. Passes the keys that edit or leave the field
+// without typing a character (Backspace, Delete, arrows, Tab, Enter, Esc) and the editing
+// shortcuts (select all, copy, cut, paste, undo, redo: Ctrl+Y and Ctrl+Shift+Z too),
+// whichever way the platform delivers them; asks accepts for every other typed character.
+bool passesCharFilter(const QKeyEvent& event, const std::function<bool(char32_t)>& accepts);
+
+// Refuses a change the model refuses; a refused paste is reported once the change is over.
+class ReadBackValidator : public QValidator
 {
-    Digits,           // local port
-    DigitsAndFullStop // addresses and the target port
+public:
+    ReadBackValidator(TcpSetModel& model, ControlId id, QObject* parent);
+    State validate(QString& input, int& pos) const override;
+
+private:
+    TcpSetModel& m_model;
+    ControlId m_id;
 };
-
-// True when a key press may reach the field. Accepts the digits (and the full stop), the
-// keys that edit or leave the field without typing a character (Backspace, Delete, arrows,
-// Tab, Enter, Esc) and the usual editing shortcuts (select all, copy, cut, paste, undo),
-// whichever way the platform delivers them; rejects every other typed character.
-bool passesCharFilter(const QKeyEvent& event, TypedChars allowed);
-
-// Four decimal parts from 0 to 255 separated by full stops, nothing else.
-bool isDottedIpv4(const QString& text);
-
-// A whole decimal number from 0 to 65535, digits only.
-bool isPortText(const QString& text);

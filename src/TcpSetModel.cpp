@@ -133,20 +133,18 @@ std::size_t insertedChars(std::string_view oldText, std::string_view newText)
 
 } // namespace
 
-ConfigAccess moduleAccess()
+bool hasForm(FieldForm form, std::string_view text)
 {
-    return {
-        [](const TModelParm& entry, TModelConfig& config) {
-            return roadOf(entry) == ConfigRoad::Commands
-                       ? ReadConfigByCommands(entry, config)
-                       : ReadConfigByLibrary(entry.Ip, entry.LibraryTag, config);
-        },
-        [](const TModelParm& entry, const TModelConfig& config) {
-            return roadOf(entry) == ConfigRoad::Commands
-                       ? WriteConfigByCommands(entry, config)
-                       : WriteConfigByLibrary(entry.Ip, kLibraryWritePassword, entry.LibraryTag, config);
-        },
-    };
+    switch (form) {
+    case FieldForm::Free:
+        return true;
+    case FieldForm::DottedIpv4:
+        // The same form the socket layer takes as an address without a look-up.
+        return isDottedQuad(text);
+    case FieldForm::Port:
+        return isPortText(text);
+    }
+    return false;
 }
 
 TcpSetModel::TcpSetModel(MessagePresenter& presenter, WindowHandle owner, ConfigAccess access)
@@ -277,16 +275,7 @@ bool TcpSetModel::changed(ControlId id) const
 
 bool TcpSetModel::wellFormed(ControlId id) const
 {
-    const std::string& text = m_edits[controlIndex(id)].text;
-    switch (controlSpec(id).form) {
-    case FieldForm::Free:
-        return true;
-    case FieldForm::DottedIpv4:
-        return isDottedQuad(text);
-    case FieldForm::Port:
-        return isPortText(text);
-    }
-    return true;
+    return hasForm(controlSpec(id).form, m_edits[controlIndex(id)].text);
 }
 
 std::optional<TcpSetModel::Problem> TcpSetModel::firstProblem() const

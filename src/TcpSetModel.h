@@ -29,6 +29,10 @@ struct ConfigAccess
 // (with the write password), chosen by the entry's road.
 ConfigAccess moduleAccess();
 
+// Whether text has the form: DottedIpv4 is four decimal parts 0 to 255 separated by full
+// stops, Port a whole decimal number 0 to 65535 of digits only; Free takes anything.
+bool hasForm(FieldForm form, std::string_view text);
+
 // The three backgrounds of an edit field.
 enum class FieldBackground : std::uint8_t
 {

@@ -1,7 +1,12 @@
 // The dialog's form: its pages, controls, captions, positions and tab order.
 #include "TcpSet.h"
 
+#include "BusyCursor.h"
+#include "DialogTexts.h"
 #include "FormLook.h"
+#include "MessageBoxPresenter.h"
+#include "QtText.h"
+#include "TcpSetInput.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,39 +22,46 @@
 
 namespace {
 
-constexpr int kClientWidth = 517;
-constexpr int kClientHeight = 394;
-constexpr int kOuterWidth = 525;
-constexpr int kOuterHeight = 421;
-constexpr int kPanelHeight = 41;
-constexpr int kFieldHeight = 21;
-
-QLabel* makeLabel(QWidget* page, const char* name, const QString& caption, int left, int top)
+QLabel* makeLabel(QWidget* page, const ControlSpec& spec)
 {
-    auto* label = new QLabel(caption, page);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
+    auto* label = new QLabel(toQt(spec.label), page);
+    label->setObjectName(toQt(spec.labelName));
+    label->move(spec.labelLeft, spec.labelTop);
     label->adjustSize();
     return label;
 }
 
-QLineEdit* makeEdit(QWidget* page, const char* name, int left, int top, int width)
+QWidget* makeControl(QWidget* page, const ControlSpec& spec)
 {
-    auto* edit = new QLineEdit(page);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(left, top, width, kFieldHeight);
-    return edit;
+    QWidget* control = nullptr;
+    if (spec.kind == ControlKind::Edit) {
+        control = new QLineEdit(page);
+    } else {
+        // Pick-only: the user chooses an item but cannot type.
+        auto* list = new QComboBox(page);
+        list->setEditable(false);
+        for (std::string_view item : spec.items)
+            list->addItem(toQt(item));
+        control = list;
+    }
+    control->setObjectName(toQt(spec.name));
+    control->setGeometry(spec.bounds.left, spec.bounds.top, spec.bounds.width, spec.bounds.height);
+    return control;
 }
 
-// Pick-only: the user chooses an item but cannot type.
-QComboBox* makeList(QWidget* page, const char* name, const QStringList& items, int left, int top, int width)
+// The wait cursor while a module exchange blocks the dialog, and only then.
+ConfigAccess withBusyCursor(ConfigAccess access)
 {
-    auto* list = new QComboBox(page);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setEditable(false);
-    list->addItems(items);
-    list->setGeometry(left, top, width, kFieldHeight);
-    return list;
+    return {
+        [read = std::move(access.read)](const TModelParm& entry, TModelConfig& config) {
+            BusyCursor busy;
+            return read(entry, config);
+        },
+        [write = std::move(access.write)](const TModelParm& entry, const TModelConfig& config) {
+            BusyCursor busy;
+            return write(entry, config);
+        },
+    };
 }
 
 using Stroke = void (*)(QPainter&);
@@ -104,18 +116,24 @@ QColor scrollBarColour()
     return QColor(200, 200, 200);
 }
 
-void TTcpSetFrm::setReadOnlyField(QLineEdit* edit, bool readOnly, const QColor& readOnlyColour)
+QColor backgroundColour(FieldBackground background)
 {
-    edit->setReadOnly(readOnly);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, readOnly ? readOnlyColour : editableColour());
-    edit->setPalette(palette);
+    switch (background) {
+    case FieldBackground::Editable:
+        return editableColour();
+    case FieldBackground::Menu:
+        return menuColour();
+    case FieldBackground::ScrollBar:
+        return scrollBarColour();
+    }
+    return editableColour();
 }
 
-TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter) : m_presenter(presenter)
+TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter, ConfigAccess access)
+    : m_model(presenter, ownerHandle(this), withBusyCursor(std::move(access)))
 {
     setObjectName(QStringLiteral("TcpSetFrm"));
-    setWindowTitle(QStringLiteral("Tcp/Ip模块设置"));
+    setWindowTitle(toQt(texts::kDialogTitle));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
@@ -127,8 +145,8 @@ TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter) : m_presenter(presenter)
     ts1->setObjectName(QStringLiteral("ts1"));
     ts2 = new QWidget;
     ts2->setObjectName(QStringLiteral("ts2"));
-    pgc1->addTab(ts1, QStringLiteral("网络设置"));
-    pgc1->addTab(ts2, QStringLiteral("串口设置"));
+    pgc1->addTab(ts1, toQt(texts::kNetworkPage));
+    pgc1->addTab(ts2, toQt(texts::kSerialPage));
     pnl1 = new QFrame(this);
     pnl1->setObjectName(QStringLiteral("pnl1"));
     // Lowered outer and raised inner bevel: an etched edge.
@@ -141,108 +159,103 @@ TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter) : m_presenter(presenter)
     layout->addWidget(pgc1, 1);
     layout->addWidget(pnl1);
 
-    buildNetworkPage();
-    buildSerialPage();
+    buildPages();
     buildPanel();
+    connectControls();
 
-    // The edits top to bottom, then the protocol, work-mode and IP-mode lists; then the
-    // serial page; the buttons last.
-    const std::array<QWidget*, 17> tabOrder{edt1, edt2, edt3,     edt4, edt5, edt6, edt7,    edt8, edt9,
-                                            cbb1, cbb2, cbIPMode, cbb3, cbb4, cbb5, StopCbb, btn3};
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    setTabOrder(btn3, btn4);
-
-    for (QLineEdit* filtered : {edt4, edt5, edt6, edt7, edt8, edt9})
-        filtered->installEventFilter(this);
-    connect(cbb2, &QComboBox::activated, this, &TTcpSetFrm::cbb2Change);
-    connect(btn3, &QPushButton::clicked, this, &TTcpSetFrm::btn3Click);
-    connect(btn4, &QPushButton::clicked, this, &QDialog::reject);
-    connect(this, &QDialog::finished, this, &TTcpSetFrm::FormClose);
-
-    resize(kClientWidth, kClientHeight);
+    resize(kDialogClientWidth, kDialogClientHeight);
     if (const QScreen* display = screen())
-        move(display->availableGeometry().center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
+        move(display->availableGeometry().center() - QPoint(kDialogOuterWidth / 2, kDialogOuterHeight / 2));
 
+    render();
     FormCreate();
 }
 
-void TTcpSetFrm::buildNetworkPage()
+void TTcpSetFrm::buildPages()
 {
-    QWidget* page = ts1;
-    lbl1 = makeLabel(page, "lbl1", QStringLiteral("使用者："), 56, 16);
-    edt1 = makeEdit(page, "edt1", 120, 8, 120);
-    lbl2 = makeLabel(page, "lbl2", QStringLiteral("设备名："), 56, 42);
-    edt2 = makeEdit(page, "edt2", 120, 34, 120);
-    lbl3 = makeLabel(page, "lbl3", QStringLiteral("MAC地址："), 45, 69);
-    edt3 = makeEdit(page, "edt3", 120, 61, 120);
-    Label3 = makeLabel(page, "Label3", QStringLiteral("IP获取方式："), 31, 96);
-    cbIPMode = makeList(page, "cbIPMode", {QStringLiteral("静态"), QStringLiteral("动态")}, 119, 90, 123);
-    lbl4 = makeLabel(page, "lbl4", QStringLiteral("IP地址："), 58, 124);
-    edt4 = makeEdit(page, "edt4", 120, 116, 120);
-    lbl5 = makeLabel(page, "lbl5", QStringLiteral("端口号："), 56, 150);
-    edt5 = makeEdit(page, "edt5", 120, 142, 120);
-    lbl6 = makeLabel(page, "lbl6", QStringLiteral("传输协议："), 44, 176);
-    cbb1 = makeList(page, "cbb1", {QStringLiteral("UDP"), QStringLiteral("TCP")}, 120, 168, 120);
-    lbl7 = makeLabel(page, "lbl7", QStringLiteral("工作模式："), 44, 203);
-    cbb2 =
-        makeList(page, "cbb2", {QStringLiteral("服务器"), QStringLiteral("自动"), QStringLiteral("客户端")},
-                 120, 195, 120);
-    lbl8 = makeLabel(page, "lbl8", QStringLiteral("目标IP："), 58, 229);
-    edt6 = makeEdit(page, "edt6", 120, 221, 120);
-    lbl9 = makeLabel(page, "lbl9", QStringLiteral("目标端口："), 44, 255);
-    edt7 = makeEdit(page, "edt7", 120, 247, 120);
-    lbl10 = makeLabel(page, "lbl10", QStringLiteral("网关："), 68, 282);
-    edt8 = makeEdit(page, "edt8", 120, 274, 120);
-    lbl11 = makeLabel(page, "lbl11", QStringLiteral("网络掩码："), 44, 308);
-    edt9 = makeEdit(page, "edt9", 120, 300, 120);
-
-    setReadOnlyField(edt3, true, scrollBarColour());
-    cbIPMode->setCurrentIndex(0);
-    cbb1->setCurrentIndex(1);
-    cbb2->setCurrentIndex(-1);
-    setReadOnlyField(edt6, true, menuColour());
-    for (QLineEdit* edit : {edt7, edt8, edt9})
-        setReadOnlyField(edit, true, scrollBarColour());
-}
-
-void TTcpSetFrm::buildSerialPage()
-{
-    QWidget* page = ts2;
-    lbl12 = makeLabel(page, "lbl12", QStringLiteral("波特率："), 64, 48);
-    // The ninth item is empty on purpose: modules report position 8 for it.
-    cbb3 = makeList(page, "cbb3",
-                    {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),
-                     QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
-                     QStringLiteral("57600"), QStringLiteral("115200"), QString()},
-                    112, 40, 120);
-    lbl13 = makeLabel(page, "lbl13", QStringLiteral("校验："), 76, 88);
-    cbb4 = makeList(page, "cbb4",
-                    {QStringLiteral("None"), QStringLiteral("Even"), QStringLiteral("Odd"),
-                     QStringLiteral("Mark"), QStringLiteral("Space")},
-                    112, 80, 120);
-    lbl14 = makeLabel(page, "lbl14", QStringLiteral("比特位："), 64, 128);
-    cbb5 = makeList(page, "cbb5", {QStringLiteral("7"), QStringLiteral("8")}, 112, 120, 120);
-    Label1 = makeLabel(page, "Label1", QStringLiteral("停止位："), 65, 169);
-    StopCbb = makeList(page, "StopCbb",
-                       {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")},
-                       113, 161, 120);
-
-    cbb3->setCurrentIndex(-1);
-    cbb4->setCurrentIndex(3);
-    cbb5->setCurrentIndex(1);
-    StopCbb->setCurrentIndex(1);
+    for (const ControlSpec& spec : controlTable()) {
+        QWidget* page = spec.page == DialogPage::Network ? ts1 : ts2;
+        m_labels[controlIndex(spec.id)] = makeLabel(page, spec);
+        m_controls[controlIndex(spec.id)] = makeControl(page, spec);
+    }
+    // The named members, as the other handlers and the tests know them.
+    edt1 = edit(ControlId::edt1);
+    lbl1 = m_labels[controlIndex(ControlId::edt1)];
+    edt2 = edit(ControlId::edt2);
+    lbl2 = m_labels[controlIndex(ControlId::edt2)];
+    edt3 = edit(ControlId::edt3);
+    lbl3 = m_labels[controlIndex(ControlId::edt3)];
+    cbIPMode = list(ControlId::cbIPMode);
+    Label3 = m_labels[controlIndex(ControlId::cbIPMode)];
+    edt4 = edit(ControlId::edt4);
+    lbl4 = m_labels[controlIndex(ControlId::edt4)];
+    edt5 = edit(ControlId::edt5);
+    lbl5 = m_labels[controlIndex(ControlId::edt5)];
+    cbb1 = list(ControlId::cbb1);
+    lbl6 = m_labels[controlIndex(ControlId::cbb1)];
+    cbb2 = list(ControlId::cbb2);
+    lbl7 = m_labels[controlIndex(ControlId::cbb2)];
+    edt6 = edit(ControlId::edt6);
+    lbl8 = m_labels[controlIndex(ControlId::edt6)];
+    edt7 = edit(ControlId::edt7);
+    lbl9 = m_labels[controlIndex(ControlId::edt7)];
+    edt8 = edit(ControlId::edt8);
+    lbl10 = m_labels[controlIndex(ControlId::edt8)];
+    edt9 = edit(ControlId::edt9);
+    lbl11 = m_labels[controlIndex(ControlId::edt9)];
+    cbb3 = list(ControlId::cbb3);
+    lbl12 = m_labels[controlIndex(ControlId::cbb3)];
+    cbb4 = list(ControlId::cbb4);
+    lbl13 = m_labels[controlIndex(ControlId::cbb4)];
+    cbb5 = list(ControlId::cbb5);
+    lbl14 = m_labels[controlIndex(ControlId::cbb5)];
+    StopCbb = list(ControlId::StopCbb);
+    Label1 = m_labels[controlIndex(ControlId::StopCbb)];
 }
 
 void TTcpSetFrm::buildPanel()
 {
-    btn3 = new QPushButton(QStringLiteral("确定(&O)"), pnl1);
-    btn3->setObjectName(QStringLiteral("btn3"));
-    btn3->setGeometry(183, 8, 75, 25);
+    const std::array<QPushButton*, 2> buttons{new QPushButton(pnl1), new QPushButton(pnl1)};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const ButtonSpec& spec = buttonTable()[i];
+        buttons[i]->setText(toQt(spec.caption));
+        buttons[i]->setObjectName(toQt(spec.name));
+        buttons[i]->setGeometry(spec.bounds.left, spec.bounds.top, spec.bounds.width, spec.bounds.height);
+        buttons[i]->setDefault(spec.isDefault);
+    }
+    btn3 = buttons[0];
+    btn4 = buttons[1];
     btn3->setIcon(buttonIcon(strokeTick, QColor(0, 128, 0)));
-    btn3->setDefault(true);
-    btn4 = new QPushButton(QStringLiteral("取消(&C)"), pnl1);
-    btn4->setObjectName(QStringLiteral("btn4"));
-    btn4->setGeometry(258, 8, 75, 25);
     btn4->setIcon(buttonIcon(strokeCross, QColor(192, 0, 0)));
+}
+
+void TTcpSetFrm::connectControls()
+{
+    // The form's tab order, then the buttons.
+    QWidget* previous = nullptr;
+    for (ControlId id : tabOrder()) {
+        if (previous != nullptr)
+            setTabOrder(previous, m_controls[controlIndex(id)]);
+        previous = m_controls[controlIndex(id)];
+    }
+    setTabOrder(previous, btn3);
+    setTabOrder(btn3, btn4);
+
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.kind == ControlKind::Edit) {
+            QLineEdit* field = edit(spec.id);
+            field->setValidator(new ReadBackValidator(m_model, spec.id, this));
+            connect(field, &QLineEdit::textChanged, this,
+                    [this, id = spec.id](const QString& text) { m_model.setText(id, fromQt(text)); });
+            if (spec.accepts != TypedChars::Any)
+                field->installEventFilter(this);
+        } else if (spec.id != ControlId::cbb2) {
+            connect(list(spec.id), &QComboBox::currentIndexChanged, this,
+                    [this, id = spec.id](int position) { m_model.pick(id, position); });
+        }
+    }
+    connect(cbb2, &QComboBox::activated, this, &TTcpSetFrm::cbb2Change);
+    connect(btn3, &QPushButton::clicked, this, &TTcpSetFrm::btn3Click);
+    connect(btn4, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::finished, this, &TTcpSetFrm::FormClose);
 }

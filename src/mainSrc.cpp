@@ -134,7 +134,7 @@ void TTcpIpFrm::appendRow(const TModelParm& entry)
 
 void TTcpIpFrm::runHandler(const std::function<void()>& body)
 {
-    runGuarded(m_presenter, windowHandle(this), body);
+    runGuarded(m_presenter, ownerHandle(this), body);
 }
 
 void TTcpIpFrm::FormCreate()

@@ -38,13 +38,13 @@ public:
         QString text;
     };
 
-    void showError(QWidget* parent, const QString& text) override
+    void showError(WindowHandle owner, const std::string& text) override
     {
-        messages.push_back({true, parent, text});
+        messages.push_back({true, static_cast<QWidget*>(owner), QString::fromStdString(text)});
     }
-    void showHint(QWidget* parent, const QString& text) override
+    void showHint(WindowHandle owner, const std::string& text) override
     {
-        messages.push_back({false, parent, text});
+        messages.push_back({false, static_cast<QWidget*>(owner), QString::fromStdString(text)});
     }
 
     QStringList texts(bool errors) const

@@ -26,8 +26,14 @@ using testing::ElementsAre;
 class RecordingPresenter : public MessagePresenter
 {
 public:
-    void showError(QWidget*, const QString& text) override { errors.push_back(text); }
-    void showHint(QWidget*, const QString& text) override { hints.push_back(text); }
+    void showError(WindowHandle, const std::string& text) override
+    {
+        errors.push_back(QString::fromStdString(text));
+    }
+    void showHint(WindowHandle, const std::string& text) override
+    {
+        hints.push_back(QString::fromStdString(text));
+    }
 
     QStringList errors;
     QStringList hints;
