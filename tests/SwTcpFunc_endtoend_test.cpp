@@ -201,6 +201,38 @@ TEST_F(LibraryEndToEnd, NewAddressTravelsAsAValueAndTheModuleMoves)
     EXPECT_EQ(again.IpAddress, testnet::moduleIp(2));
 }
 
+// ---------------------------------------------------------------- value limits
+
+// A value as long as each road reads back goes out and comes back whole, multi-byte
+// text included; the dialog refuses anything longer.
+TEST(ValueLimits, TheLongestReadableValueReadsBackOnEachRoad)
+{
+    const std::string commandMac = "00-4D-58-00-00-42";
+    sim::Simulator simulator({sim::commandModule(testnet::moduleIp(2), commandMac), librarySpec()});
+    TModelParm entry;
+    entry.Mac = commandMac;
+    entry.Ip = testnet::moduleIp(2);
+    entry.ViaCommandProtocol = 1;
+    TModelConfig config;
+    ASSERT_TRUE(ReadConfigByCommands(entry, config));
+    config.UserName = std::string(maxReadableValueBytes(ConfigRoad::Commands), 'u');
+    ASSERT_TRUE(WriteConfigByCommands(entry, config));
+    TModelConfig again;
+    ASSERT_TRUE(ReadConfigByCommands(entry, again));
+    EXPECT_EQ(again.UserName, config.UserName);
+
+    TModelConfig library;
+    ASSERT_TRUE(ReadConfigByLibrary(moduleIp(), kTag, library));
+    library.DeviceName.clear();
+    while (library.DeviceName.size() < maxReadableValueBytes(ConfigRoad::Library))
+        library.DeviceName += "张"; // three bytes each: 99 in all
+    ASSERT_EQ(library.DeviceName.size(), 99u);
+    ASSERT_TRUE(WriteConfigByLibrary(moduleIp(), kPassword, kTag, library));
+    TModelConfig libraryAgain;
+    ASSERT_TRUE(ReadConfigByLibrary(moduleIp(), kTag, libraryAgain));
+    EXPECT_EQ(libraryAgain.DeviceName, library.DeviceName);
+}
+
 // ---------------------------------------------------------------- the demo network
 
 TEST(DemoNetwork, ReadThenWriteOfEveryModuleLeavesItUnchanged)
