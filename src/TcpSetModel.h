@@ -55,8 +55,8 @@ struct ControlView
 enum class EditVerdict : std::uint8_t
 {
     Accept,
-    Refuse,          // one character too many: refused quietly
-    RefuseAndReport, // more at once (a paste): refused; call reportTooLong()
+    Refuse,          // a typed character beyond the limit: refused quietly
+    RefuseAndReport, // more characters at once (a paste): refused; call reportTooLong()
 };
 
 // What became of an OK.
@@ -89,9 +89,9 @@ public:
     ControlView controlView(ControlId id) const;
 
     // The user's edits. setText takes an edit's new text (a front-end forwards every
-    // change it lets through); pick takes a list's selection and, for cbb2, runs
-    // cbb2Change. After a pick a front-end renders every control again: the work-mode rule
-    // may change the target fields.
+    // change it lets through); pick takes a list's selection and, for cbb2, runs the
+    // work-mode rule (the front-end's cbb2Change). After a pick a front-end renders every
+    // control again: the rule may change the target fields.
     void setText(ControlId id, std::string_view utf8Text);
     void pick(ControlId id, int position);
 
@@ -103,7 +103,8 @@ public:
     bool acceptsChar(ControlId id, char32_t c) const;
 
     // Whether an edit may change from oldText to newText: refused when the text would
-    // take more bytes on the wire than the module's road reads back.
+    // take more bytes on the wire (in the encoding it goes out in) than the module's road
+    // reads back, unless it shrinks a text that was read longer than that.
     EditVerdict judgeEdit(ControlId id, std::string_view oldText, std::string_view newText) const;
     // "<label>不能超过N字节!", and showing it for the field.
     std::string tooLongMessage(ControlId id) const;
