@@ -102,8 +102,10 @@ void TTcpSetFrm::render()
         if (field->text() != text)
             field->setText(text);
         field->setReadOnly(view.readOnly);
+        // A disabled field keeps the style's own disabled look.
         QPalette palette = field->palette();
-        palette.setColor(QPalette::Base, backgroundColour(view.background));
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            palette.setColor(group, QPalette::Base, backgroundColour(view.background));
         field->setPalette(palette);
     }
 }

@@ -143,6 +143,7 @@ TEST_F(TcpSetDialog, LibraryModuleIsShownAsTheModelSays)
         EXPECT_EQ(dialog.StopCbb->currentText(), "2");
         // The road carries no user and no protocol: nothing to show or pick.
         EXPECT_FALSE(dialog.edt1->isEnabled());
+        EXPECT_NE(dialog.edt1->palette().color(QPalette::Disabled, QPalette::Base), editableColour());
         EXPECT_FALSE(dialog.cbb1->isEnabled());
         EXPECT_EQ(dialog.cbb1->currentIndex(), -1);
         EXPECT_TRUE(dialog.edt3->isReadOnly());
