@@ -286,6 +286,9 @@ TEST_F(TcpSetModelTest, UntouchedFieldsAndUnnamedCodesGoBackAsRead)
     record.WorkMode = 9;
     record.Parity = 7;
     record.DataBitsIndex = 44;
+    // Texts the roads send back for fields nobody changed travel with the record.
+    record.AsRead[fieldIndex(ConfigField::DataBitsIndex)] = "300";
+    record.AsRead[fieldIndex(ConfigField::TargetPort)] = "0x2328";
     open(record);
     for (ControlId list : {cbIPMode, cbb1, cbb2, cbb4, cbb5})
         EXPECT_EQ(view(list).position, -1) << controlSpec(list).name;

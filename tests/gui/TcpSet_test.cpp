@@ -173,7 +173,10 @@ TEST_F(TcpSetDialog, NetworkPageIsShownFirstOnEveryOpening)
 // gives way to the value read, so OK does not trap the user.
 TEST_F(TcpSetDialog, PickedWorkModeTogglesTheTargetFields)
 {
-    start();
+    sim::ModuleSpec spec = commandSpec();
+    spec.values["GDP"] = "0x2328"; // 9000
+    spec.values["GPN"] = "502\r\n";
+    start({spec});
     TModelParm entry = commandEntry(); // 自动
     const bool written = open(entry, [](TTcpSetFrm& dialog) {
         EXPECT_FALSE(dialog.edt6->isReadOnly());
@@ -195,7 +198,9 @@ TEST_F(TcpSetDialog, PickedWorkModeTogglesTheTargetFields)
     const auto values = simulator().values(kCommandMac);
     EXPECT_EQ(values.at("GRM"), "0");
     EXPECT_EQ(values.at("GDI"), "10.77.0.9");
-    EXPECT_EQ(values.at("GDP"), "9000");
+    // Untouched, and a change given up, go back as the module reported them.
+    EXPECT_EQ(values.at("GDP"), "0x2328");
+    EXPECT_EQ(values.at("GPN"), "502\r\n");
     // The three colours tell the states apart.
     EXPECT_NE(menuColour(), editableColour());
     EXPECT_NE(scrollBarColour(), editableColour());
