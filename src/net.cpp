@@ -11,6 +11,9 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#ifdef __linux__
+#include <linux/sock_diag.h>
+#endif
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -279,6 +282,33 @@ void UdpSocket::setReuseAddress()
         throw socketError(lastSocketError());
 }
 
+int UdpSocket::setReceiveBuffer(int bytes)
+{
+    const char* value = reinterpret_cast<const char*>(&bytes);
+#ifdef SO_RCVBUFFORCE
+    // Beyond net.core.rmem_max, where the process has CAP_NET_ADMIN.
+    if (::setsockopt(native(m_handle), SOL_SOCKET, SO_RCVBUFFORCE, value, sizeof bytes) != 0)
+#endif
+        ::setsockopt(native(m_handle), SOL_SOCKET, SO_RCVBUF, value, sizeof bytes);
+    int granted = 0;
+    SockLen size = sizeof granted;
+    if (::getsockopt(native(m_handle), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&granted), &size) != 0)
+        return 0;
+    return granted;
+}
+
+std::optional<std::uint64_t> UdpSocket::receiveDrops() const
+{
+#if defined(__linux__) && defined(SO_MEMINFO)
+    std::array<std::uint32_t, SK_MEMINFO_VARS> info{};
+    SockLen size = sizeof info;
+    if (::getsockopt(native(m_handle), SOL_SOCKET, SO_MEMINFO, info.data(), &size) == 0 &&
+        size > SK_MEMINFO_DROPS * sizeof(std::uint32_t))
+        return info[SK_MEMINFO_DROPS];
+#endif
+    return std::nullopt;
+}
+
 void UdpSocket::bind(const std::string& ip, std::uint16_t port)
 {
     sockaddr_in address{};
@@ -393,6 +423,8 @@ void UdpEndpoint::Activate()
         return;
     auto created = std::make_unique<UdpSocket>();
     created->setBroadcast(BroadcastEnabled);
+    if (SocketReceiveBuffer > 0)
+        created->setReceiveBuffer(SocketReceiveBuffer);
     m_socket = std::move(created);
 }
 

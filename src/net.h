@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -64,6 +65,13 @@ public:
     void setBroadcast(bool on); // the 4-byte option: all bits set or 0
     bool broadcast() const;     // read back from the socket
     void setReuseAddress();
+    // Asks for a receive buffer of bytes (beyond the usual cap where the process may) and
+    // gives what the OS granted, 0 when it could not be read back. Never raises: a smaller
+    // buffer only risks losing datagrams, which receiveDrops() reports.
+    int setReceiveBuffer(int bytes);
+    // Datagrams the OS dropped on this socket so far, mostly for a full receive buffer;
+    // empty where the platform does not count them.
+    std::optional<std::uint64_t> receiveDrops() const;
     void bind(const std::string& ip, std::uint16_t port);
     std::uint16_t localPort() const; // 0 while unbound
 
@@ -91,6 +99,7 @@ public:
     bool BroadcastEnabled = false;
     std::int32_t ReceiveTimeout = -2; // ms; -2 waits without limit
     std::int32_t BufferSize = 8192;
+    std::int32_t SocketReceiveBuffer = 0; // bytes asked of the OS on Activate; 0: its default
 
     UdpEndpoint();
     ~UdpEndpoint();

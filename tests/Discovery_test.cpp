@@ -4,6 +4,7 @@
 #include "UdpPeer.h"
 #include "net.h"
 
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -186,20 +187,97 @@ TEST_F(DiscoveryTest, LibraryBuffersWithoutNulGiveExactlyTwentyCharacters)
     EXPECT_EQ(rows[0].Mac, std::string(20, 'm'));
 }
 
-TEST_F(DiscoveryTest, EndpointErrorEndsTheSearchWithTheRowsSoFar)
+// Runs a search that must raise; gives the rows and the error's text.
+std::pair<std::vector<std::string>, std::string> searchExpectingError(UdpEndpoint& endpoint,
+                                                                      SearchStats& stats)
 {
-    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"Mkept/", std::string(9000, 'M')}));
-    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.21", "lib", 1, 1)});
-    std::vector<TModelParm> rows;
+    std::vector<std::string> macs;
     try {
-        RunSearch(m_endpoint, [&rows](const TModelParm& entry) { rows.push_back(entry); });
-        FAIL() << "nothing raised";
-    } catch (const SocketError& error) {
-        EXPECT_EQ(std::string(error.what()), "Socket Error # 10040\r\nMessage too long.");
+        RunSearch(
+            endpoint, [&macs](const TModelParm& entry) { macs.push_back(entry.Mac); }, &stats);
+    } catch (const std::exception& error) {
+        return {macs, error.what()};
     }
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].Mac, "kept");
-    EXPECT_EQ(m_library.count("MX_SearchAll"), 0); // phase two never ran
+    ADD_FAILURE() << "nothing raised";
+    return {macs, ""};
+}
+
+TEST_F(DiscoveryTest, OversizeReplyIsDroppedAndRaisedOnlyAfterBothPhases)
+{
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"Mbefore/", std::string(9000, 'M'), "Mafter/"}));
+    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.21", "lib", 1, 1)});
+    SearchStats stats;
+    const auto [macs, error] = searchExpectingError(m_endpoint, stats);
+    EXPECT_EQ(macs, (std::vector<std::string>{"before", "after", "lib"}));
+    EXPECT_EQ(error, "Socket Error # 10040\r\nMessage too long.");
+    EXPECT_EQ(stats.oversizeReplies, 1u);
+    EXPECT_EQ(stats.probeRows, 2u);
+    EXPECT_EQ(stats.libraryRows, 1u);
+}
+
+TEST_F(DiscoveryTest, FailureInPhaseTwoEndsOnlyItAndTheFirstErrorIsRaised)
+{
+    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.21", "lib1", 1, 1),
+                                FakeMivexAdv::SearchResult::of("10.77.0.22", "lib2", 2, 2)});
+    m_library.setHook([this](const FakeMivexAdv::Call& call) {
+        if (call.function == "MX_GetSearchDev" && m_library.count("MX_GetSearchDev") == 2)
+            throw std::runtime_error("library failed");
+    });
+    SearchStats stats;
+    {
+        UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({std::string(9000, 'M'), "Mprobe/"}));
+        const auto [macs, error] = searchExpectingError(m_endpoint, stats);
+        EXPECT_EQ(macs, (std::vector<std::string>{"probe", "lib1"}));
+        EXPECT_EQ(error, "Socket Error # 10040\r\nMessage too long.");
+    }
+    // Alone, the library's failure is the one raised.
+    m_library.clearCalls();
+    const auto [macs, error] = searchExpectingError(m_endpoint, stats);
+    EXPECT_EQ(macs, (std::vector<std::string>{"lib1"}));
+    EXPECT_EQ(error, "library failed");
+}
+
+TEST_F(DiscoveryTest, SenderThatNeverStopsCannotHoldPhaseOne)
+{
+    search(); // gives the endpoint its port
+    const std::uint16_t port = m_endpoint.socket()->localPort();
+    std::atomic<bool> stop{false};
+    std::thread flood([&stop, port] {
+        UdpSocket sender;
+        sender.bind("10.77.0.30", 0);
+        // Far longer than the phase's bound, so phase two starts while it still sends.
+        const auto until = Clock::now() + kProbePhaseLimit * 3;
+        while (!stop && Clock::now() < until) {
+            sender.sendTo(resolveHost(testnet::kPcIp), port, "Mflood/");
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        }
+    });
+    bool floodingAtPhaseTwo = false;
+    m_library.setHook([&](const FakeMivexAdv::Call& call) {
+        if (call.function == "MX_SearchAll")
+            floodingAtPhaseTwo = !stop;
+    });
+    SearchStats stats;
+    RunSearch(
+        m_endpoint, [&stop](const TModelParm&) {}, &stats);
+    stop = true;
+    flood.join();
+    EXPECT_TRUE(floodingAtPhaseTwo);
+    EXPECT_TRUE(stats.probePhaseCut);
+    EXPECT_GT(stats.probeRows, 0u);
+}
+
+TEST_F(DiscoveryTest, LibraryThatNeverEndsIsCutAtTheRowLimit)
+{
+    m_library.setSearchResults(std::vector<FakeMivexAdv::SearchResult>(
+        kLibraryRowLimit + 10, FakeMivexAdv::SearchResult::of("10.77.0.21", "lib", 1, 1)));
+    SearchStats stats;
+    std::size_t rows = 0;
+    RunSearch(
+        m_endpoint, [&rows](const TModelParm&) { ++rows; }, &stats);
+    EXPECT_EQ(rows, static_cast<std::size_t>(kLibraryRowLimit));
+    EXPECT_TRUE(stats.libraryPhaseCut);
+    EXPECT_FALSE(stats.probePhaseCut);
 }
 
 // Leaves garbage where the next call's locals will live.

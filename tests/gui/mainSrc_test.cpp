@@ -284,18 +284,20 @@ TEST_F(MainWindowSearch, KeyboardSearchKeepsTheFocusOnTheSearchButton)
     EXPECT_EQ(QApplication::focusWidget(), form.btn1);
 }
 
-TEST(MainWindowSearchError, StartUpErrorIsShownAndTheWindowOpensWithTheRowsFoundBefore)
+TEST(MainWindowSearchError, StartUpErrorIsShownAndTheWindowOpensWithEveryRowFound)
 {
-    // One good reply, then a datagram too long for the endpoint's buffer.
+    // A datagram too long for the endpoint's buffer between two good replies.
     UdpPeer module("0.0.0.0", kCommandPort, [](const ReceivedDatagram&) {
-        return std::vector<std::string>{"M00-1A-2B-00-00-21/dev", std::string(9000, 'M')};
+        return std::vector<std::string>{"M00-1A-2B-00-00-21/dev", std::string(9000, 'M'),
+                                        "M00-1A-2B-00-00-22/dev"};
     });
     RecordingPresenter presenter;
     TTcpIpFrm form(presenter);
     EXPECT_THAT(presenter.errors, ElementsAre(QStringLiteral("Socket Error # 10040\r\nMessage too long.")));
     const auto rows = rowsOf(form);
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].macColumn, QStringLiteral("00-1A-2B-00-00-21"));
+    EXPECT_EQ(rows[1].macColumn, QStringLiteral("00-1A-2B-00-00-22"));
     EXPECT_EQ(rows[0].entry.ViaCommandProtocol, 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
