@@ -43,6 +43,15 @@ private:
     TModelParm m_entry;
 };
 
+QTreeWidgetItem* makeRow(const TModelParm& entry)
+{
+    auto* row = new DeviceItem(entry);
+    row->setText(0, toQt(textFromDevice(entry.Ip).text));
+    row->setText(1, toQt(textFromDevice(entry.Mac).text));
+    row->setTextAlignment(1, Qt::AlignCenter);
+    return row;
+}
+
 QPushButton* makeButton(const QString& caption, QWidget* parent, int left, int top)
 {
     auto* button = new QPushButton(caption, parent);
@@ -120,16 +129,16 @@ void TTcpIpFrm::SearchTcp()
 {
     lv1->clear();
     BusyCursor busy;
-    RunSearch(idpclnt1, [this](const TModelParm& entry) { appendRow(entry); });
-}
-
-void TTcpIpFrm::appendRow(const TModelParm& entry)
-{
-    auto* row = new DeviceItem(entry);
-    row->setText(0, toQt(textFromDevice(entry.Ip).text));
-    row->setText(1, toQt(textFromDevice(entry.Mac).text));
-    row->setTextAlignment(1, Qt::AlignCenter);
-    lv1->addTopLevelItem(row);
+    // The rows go into the list in one insertion when the search ends, also when it ends
+    // with an error: a thousand modules cost one layout of the list, not a thousand.
+    QList<QTreeWidgetItem*> rows;
+    try {
+        RunSearch(idpclnt1, [&rows](const TModelParm& entry) { rows.append(makeRow(entry)); });
+    } catch (...) {
+        lv1->addTopLevelItems(rows);
+        throw;
+    }
+    lv1->addTopLevelItems(rows);
 }
 
 void TTcpIpFrm::runHandler(const std::function<void()>& body)

@@ -55,7 +55,6 @@ protected:
 
 private:
     void placeMembers();
-    void appendRow(const TModelParm& entry);
     void runHandler(const std::function<void()>& body);
 
     MessagePresenter& m_presenter;

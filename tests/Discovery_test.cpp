@@ -305,6 +305,19 @@ TEST_F(DiscoveryTest, LibraryReportingAModuleWithoutWritingGivesAnEmptyRow)
     EXPECT_EQ(rows[0].LibraryTag, 0);
 }
 
+TEST_F(DiscoveryTest, RepliesTheBufferCouldNotHoldAreCountedNotLostSilently)
+{
+    m_endpoint.SocketReceiveBuffer = 1; // the OS's least, so a burst overflows it
+    constexpr std::size_t kReplies = 300;
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith(std::vector<std::string>(kReplies, "Mburst/")));
+    SearchStats stats;
+    RunSearch(
+        m_endpoint, [](const TModelParm&) {}, &stats);
+    ASSERT_TRUE(stats.droppedByOs.has_value());
+    EXPECT_EQ(stats.probeRows + *stats.droppedByOs, kReplies);
+    EXPECT_GT(*stats.droppedByOs, 0u);
+}
+
 TEST_F(DiscoveryTest, LibraryEndStatusOtherThanOneEndsTheSearch)
 {
     auto first = FakeMivexAdv::SearchResult::of("10.77.0.21", "a", 1, 1);

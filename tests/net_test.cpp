@@ -229,6 +229,28 @@ TEST(UdpEndpoint, OversizedSendIsPackageSizeTooBig)
               "Package Size Too Big.");
 }
 
+TEST(UdpSocket, ReceiveBufferIsGrantedAndWhatItCannotHoldIsCountedAsDropped)
+{
+    UdpSocket small;
+    small.bind(testnet::kPcIp, 0);
+    const int smallGrant = small.setReceiveBuffer(1); // the OS's least
+    UdpSocket large;
+    EXPECT_GT(large.setReceiveBuffer(1 << 20), smallGrant);
+
+    UdpSocket sender;
+    constexpr int kSent = 200;
+    for (int i = 0; i < kSent; ++i)
+        sender.sendTo(resolveHost(testnet::kPcIp), small.localPort(), "M00-1A-2B-00-00-11/name");
+    int received = 0;
+    while (small.waitReadable(0)) {
+        small.receive(8192);
+        ++received;
+    }
+    ASSERT_TRUE(small.receiveDrops().has_value());
+    EXPECT_GT(*small.receiveDrops(), 0u);
+    EXPECT_EQ(received + static_cast<int>(*small.receiveDrops()), kSent);
+}
+
 TEST(UdpEndpoint, BroadcastWithoutARouteIsNetworkUnreachable)
 {
     const std::string text = testnet::runWithoutNetwork([]() -> std::string {
