@@ -1,5 +1,6 @@
 // Whole operations against simulated modules, measured against the waits the protocol
-// mandates. Run inside the private network: scripts/bench.
+// mandates. Run inside the wide private network: scripts/bench.
+#include "ColdStart.h"
 #include "Discovery.h"
 #include "PrivateNetwork.h"
 #include "Simulator.h"
@@ -16,17 +17,30 @@
 
 namespace {
 
+// A search's fixed waits: one 50 ms receive that finds no more replies, two 100 ms pauses.
+constexpr double kSearchFloorMs = 50 + 100 + 100;
+constexpr int kSpreadMs = 20;
+
 struct Result
 {
     std::string name;
-    double floorMs;
+    double floorMs = 0; // 0: no fixed wait
     std::vector<double> samplesMs;
+    std::size_t expected = 0; // rows a search should list; 0: not a search
+    std::size_t fewest = 0;   // the fewest rows any run listed
+    double peakRssMb = 0;     // the largest of the runs; 0: not measured
 };
 
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::fprintf(stderr, "bench: %s\n", what.c_str());
+    std::exit(1);
 }
 
 Result measure(const std::string& name, double floorMs, int runs, const std::function<void()>& operation)
@@ -41,22 +55,78 @@ Result measure(const std::string& name, double floorMs, int runs, const std::fun
     return result;
 }
 
-void require(bool ok, const char* what)
+// Module i of the wide network (scripts/netns with TCPMOD_NETNS_WIDE=1): 10.77.1.1 ...
+std::string wideModuleIp(std::size_t i)
 {
-    if (!ok) {
-        std::fprintf(stderr, "bench: %s failed\n", what);
-        std::exit(1);
-    }
+    return "10.77." + std::to_string(1 + i / 250) + "." + std::to_string(1 + i % 250);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+std::vector<sim::ModuleSpec> commandModules(std::size_t count, int spreadMs)
 {
-    if (!testnet::mayRunNetworkTests(argc, argv))
-        return 1;
-    const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
+    std::vector<sim::ModuleSpec> modules;
+    for (std::size_t i = 0; i < count; ++i) {
+        char mac[32];
+        std::snprintf(mac, sizeof mac, "00-1A-2B-00-%02zX-%02zX", i / 256, i % 256);
+        modules.push_back(sim::commandModule(wideModuleIp(i), mac));
+        modules.back().probeJitterMs = spreadMs;
+    }
+    return modules;
+}
 
+// One core search of count modules whose replies come within spreadMs (0: all at once).
+// bufferBytes, when given, replaces the receive buffer the endpoint asks for.
+Result searchRow(std::size_t count, int spreadMs, int runs, std::int32_t bufferBytes = 0,
+                 const std::string& note = "")
+{
+    sim::Simulator simulator(commandModules(count, spreadMs));
+    UdpEndpoint endpoint;
+    ConfigureDiscoveryEndpoint(endpoint);
+    if (bufferBytes > 0)
+        endpoint.SocketReceiveBuffer = bufferBytes;
+    const std::string how = (count == 0 ? "" : spreadMs > 0 ? ", spread over 20 ms" : ", burst") + note;
+    std::size_t fewest = count;
+    Result result = measure("search (" + std::to_string(count) + " modules" + how + ")",
+                            kSearchFloorMs + spreadMs, runs, [&] {
+                                std::size_t rows = 0;
+                                RunSearch(endpoint, [&rows](const TModelParm&) { ++rows; });
+                                fewest = std::min(fewest, rows);
+                            });
+    result.expected = count;
+    result.fewest = fewest;
+    return result;
+}
+
+// The window program's start with count modules: process start to window shown, and the
+// window's own search.
+std::vector<Result> coldStartRows(std::size_t count, int runs)
+{
+    sim::Simulator simulator(commandModules(count, kSpreadMs));
+    const std::string modules = std::to_string(count) + " modules";
+    Result shown{"window: start until shown (" + modules + ")", kSearchFloorMs + kSpreadMs, {}, count, count};
+    Result search{
+        "window: creation with its search (" + modules + ")", kSearchFloorMs + kSpreadMs, {}, count, count};
+    for (int i = 0; i < runs; ++i) {
+        const ColdStart run = runColdStart(TCPMOD_PROGRAM);
+        if (!run.problem.empty())
+            fail(run.problem);
+        shown.samplesMs.push_back(run.shownMs);
+        search.samplesMs.push_back(run.creationMs);
+        shown.fewest = std::min(shown.fewest, static_cast<std::size_t>(run.rows));
+        search.fewest = shown.fewest;
+        shown.peakRssMb = std::max(shown.peakRssMb, run.peakRssMb);
+    }
+    return {shown, search};
+}
+
+void require(bool ok, const char* what)
+{
+    if (!ok)
+        fail(std::string(what) + " failed");
+}
+
+// Reads and writes of one module of each kind, as a user would run them.
+std::vector<Result> roadRows(int runs)
+{
     std::vector<sim::ModuleSpec> modules;
     for (int n = 1; n <= 3; ++n)
         modules.push_back(sim::commandModule(testnet::moduleIp(n), "00-1A-2B-00-00-1" + std::to_string(n)));
@@ -69,12 +139,12 @@ int main(int argc, char** argv)
     ConfigureDiscoveryEndpoint(endpoint);
     std::vector<TModelParm> found;
     std::vector<Result> results;
-
-    results.push_back(measure("search (5 modules)", 50 + 100 + 100, runs, [&] {
+    results.push_back(measure("search (3 + 2 library modules)", kSearchFloorMs, runs, [&] {
         found.clear();
         RunSearch(endpoint, [&found](const TModelParm& entry) { found.push_back(entry); });
         require(found.size() == 5, "search");
     }));
+    results.back().expected = results.back().fewest = 5;
 
     const TModelParm& commandEntry = found.at(0);
     const TModelParm& libraryEntry = found.at(3);
@@ -96,18 +166,54 @@ int main(int argc, char** argv)
                                      libraryConfig),
                 "library write");
     }));
+    return results;
+}
 
-    std::printf("| operation | mandated waits (ms) | median (ms) | min | max | median / waits |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|\n");
-    for (const Result& r : results) {
-        const auto [low, high] = std::minmax_element(r.samplesMs.begin(), r.samplesMs.end());
-        const double mid = median(r.samplesMs);
-        if (r.floorMs > 0)
-            std::printf("| %s | %.0f | %.1f | %.1f | %.1f | %.3f |\n", r.name.c_str(), r.floorMs, mid, *low,
-                        *high, mid / r.floorMs);
-        else
-            std::printf("| %s | 0 | %.1f | %.1f | %.1f | - |\n", r.name.c_str(), mid, *low, *high);
+void printRow(const Result& r)
+{
+    const auto [low, high] = std::minmax_element(r.samplesMs.begin(), r.samplesMs.end());
+    const double mid = median(r.samplesMs);
+    std::printf("| %s | %.0f | %.1f | %.1f | %.1f | ", r.name.c_str(), r.floorMs, mid, *low, *high);
+    if (r.floorMs > 0)
+        std::printf("%.3f | ", mid / r.floorMs);
+    else
+        std::printf("- | ");
+    if (r.expected > 0)
+        std::printf("%zu/%zu | ", r.fewest, r.expected);
+    else
+        std::printf("- | ");
+    if (r.peakRssMb > 0)
+        std::printf("%.1f |\n", r.peakRssMb);
+    else
+        std::printf("- |\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!testnet::mayRunNetworkTests(argc, argv))
+        return 1;
+    const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
+
+    std::printf("| operation | floor (ms) | median (ms) | min | max | median / floor | listed (fewest) | "
+                "peak RSS (MB) |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::fflush(stdout);
+    printRow(searchRow(0, 0, runs));
+    for (const std::size_t count : {1, 10, 100, 1000}) {
+        printRow(searchRow(count, kSpreadMs, runs));
+        printRow(searchRow(count, 0, runs));
     }
-    std::printf("\n%d runs each.\n", runs);
+    // What an ordinary user gets from a stock Linux (net.core.rmem_max 212992, doubled).
+    printRow(searchRow(1000, 0, runs, 212992, ", stock Linux buffer"));
+    for (const Result& r : roadRows(runs))
+        printRow(r);
+    for (const std::size_t count : {10, 1000}) {
+        for (const Result& r : coldStartRows(count, runs))
+            printRow(r);
+    }
+    std::printf("\n%d runs each; window rows: replies spread over %d ms.\n", runs, kSpreadMs);
     return 0;
 }

@@ -3,12 +3,68 @@
 #include "mainSrc.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QTreeWidget>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long nanoseconds(Clock::time_point at)
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
+}
+
+// The benchmark's hook (scripts/bench), only with TCPMOD_BENCH_REPORT set in the
+// environment: once the window has painted for the first time, one line on stderr (the
+// steady clock at that moment, how long creating the window and its search took, the rows
+// listed), and the program ends.
+class FirstPaintReport : public QObject
+{
+public:
+    FirstPaintReport(TTcpIpFrm& form, Clock::duration creation) : m_form(form), m_creation(creation)
+    {
+        form.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_form && event->type() == QEvent::Paint && !m_reported) {
+            m_reported = true;
+            // Reported once this paint and its flush to the screen are done.
+            QTimer::singleShot(0, this, [this] {
+                std::fprintf(stderr, "shown %lld creation_ms %.3f rows %d\n", nanoseconds(Clock::now()),
+                             std::chrono::duration<double, std::milli>(m_creation).count(),
+                             m_form.lv1->topLevelItemCount());
+                std::fflush(stderr);
+                QApplication::quit();
+            });
+        }
+        return false;
+    }
+
+private:
+    TTcpIpFrm& m_form;
+    Clock::duration m_creation;
+    bool m_reported = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     MessageBoxPresenter presenter;
+    const Clock::time_point creating = Clock::now();
     TTcpIpFrm form(presenter);
+    const Clock::duration creation = Clock::now() - creating;
+    std::unique_ptr<FirstPaintReport> report;
+    if (std::getenv("TCPMOD_BENCH_REPORT") != nullptr)
+        report = std::make_unique<FirstPaintReport>(form, creation);
     form.show();
     return app.exec();
 }
