@@ -77,8 +77,9 @@ ColdStart runColdStart(const std::string& program)
 
     const std::size_t line = output.find("shown ");
     long long shownNs = 0;
-    if (line == std::string::npos || std::sscanf(output.c_str() + line, "shown %lld creation_ms %lf rows %d",
-                                                 &shownNs, &result.creationMs, &result.rows) != 3) {
+    if (line == std::string::npos ||
+        std::sscanf(output.c_str() + line, "shown %lld creation_ms %lf search_ms %lf rows %d rows_again %d",
+                    &shownNs, &result.creationMs, &result.searchMs, &result.rows, &result.rowsAgain) != 5) {
         result.problem = "no report from " + program + " (status " + std::to_string(status) + "): " + output;
         return result;
     }

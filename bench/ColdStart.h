@@ -7,7 +7,9 @@ struct ColdStart
 {
     double shownMs = 0;    // process start until the window has painted with its rows
     double creationMs = 0; // inside the program: creating the window, its search included
+    double searchMs = 0;   // then a search by the window's search button
     int rows = -1;         // rows listed when the window was shown
+    int rowsAgain = -1;    // rows listed by that search
     double peakRssMb = 0;  // the process's peak resident memory
     std::string problem;   // why there are no figures; empty when there are
 };
