@@ -1,9 +1,11 @@
 #include "ColdStart.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -63,11 +65,21 @@ ColdStart runColdStart(const std::string& program)
 
     // The program writes its report line, then ends; everything else on stderr is kept for
     // the message when the line never comes.
+    // A program that hangs (a display that never answers) is ended after a minute.
     std::string output;
     char buffer[4096];
-    ssize_t got = 0;
-    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+    pollfd entry{pipeEnds[0], POLLIN, 0};
+    while (true) {
+        if (poll(&entry, 1, 60000) <= 0) {
+            kill(child, SIGKILL);
+            output += "(no end within 60 s; killed)";
+            break;
+        }
+        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
         output.append(buffer, static_cast<std::size_t>(got));
+    }
     close(pipeEnds[0]);
 
     int status = 0;

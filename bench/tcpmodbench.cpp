@@ -44,10 +44,14 @@ double median(std::vector<double> values)
     std::exit(1);
 }
 
-Result measure(const std::string& name, double floorMs, int runs, const std::function<void()>& operation)
+// prepare, when given, runs before each run's clock starts.
+Result measure(const std::string& name, double floorMs, int runs, const std::function<void()>& operation,
+               const std::function<void()>& prepare = {})
 {
     Result result{name, floorMs, {}};
     for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare();
         const auto start = std::chrono::steady_clock::now();
         operation();
         result.samplesMs.push_back(
@@ -91,10 +95,12 @@ Result searchRow(std::size_t count, int spreadMs, int runs, std::int32_t bufferB
     const std::string how = (count == 0 ? "" : spreadMs > 0 ? ", spread over 20 ms" : ", burst") + note;
     std::size_t fewest = count + queued;
     std::vector<double> lastReplyMs;
-    Result result = measure("search (" + std::to_string(count) + " modules" + how + ")", 0, runs, [&] {
+    const auto queueReplies = [&] {
         for (std::size_t i = 0; i < queued; ++i)
             sender.sendTo(resolveHost(testnet::kPcIp), endpoint.socket()->localPort(),
                           "M00-1A-2B-00-00-11/queued");
+    };
+    const auto search = [&] {
         std::size_t rows = 0;
         const auto start = std::chrono::steady_clock::now();
         auto last = start;
@@ -104,7 +110,9 @@ Result searchRow(std::size_t count, int spreadMs, int runs, std::int32_t bufferB
         });
         fewest = std::min(fewest, rows);
         lastReplyMs.push_back(std::chrono::duration<double, std::milli>(last - start).count());
-    });
+    };
+    Result result =
+        measure("search (" + std::to_string(count) + " modules" + how + ")", 0, runs, search, queueReplies);
     result.expected = count + queued;
     result.fewest = fewest;
     result.lastReplyMs = median(lastReplyMs);
