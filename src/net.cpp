@@ -422,6 +422,8 @@ void UdpEndpoint::Activate()
     if (m_socket)
         return;
     auto created = std::make_unique<UdpSocket>();
+    if (!LocalAddress.empty())
+        created->bind(LocalAddress, 0);
     created->setBroadcast(BroadcastEnabled);
     if (SocketReceiveBuffer > 0)
         created->setReceiveBuffer(SocketReceiveBuffer);

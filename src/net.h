@@ -100,11 +100,15 @@ public:
     std::int32_t ReceiveTimeout = -2; // ms; -2 waits without limit
     std::int32_t BufferSize = 8192;
     std::int32_t SocketReceiveBuffer = 0; // bytes asked of the OS on Activate; 0: its default
+    // Local IPv4 address the socket is bound to (port 0) on Activate, so that a broadcast
+    // leaves by the interface that owns it and replies come back there; empty: unbound.
+    std::string LocalAddress;
 
     UdpEndpoint();
     ~UdpEndpoint();
 
-    // Creates the socket and sets its broadcast permission; nothing when already active.
+    // Creates the socket, binds it to LocalAddress when set, and sets its broadcast
+    // permission; nothing when already active.
     void Activate();
     // Permission on, Send to 255.255.255.255, permission back to BroadcastEnabled.
     void Broadcast(std::string_view data, std::uint16_t port);

@@ -1,6 +1,8 @@
 #include "PrivateNetwork.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <net/if.h>
 #include <sched.h>
@@ -23,7 +25,10 @@ std::string privateNetworkProblem()
             names.insert(entry->if_name);
         if_freenameindex(list);
     }
-    const std::set<std::string> expected{"lo", "v0", "v1"};
+    // The opt-in second LAN leaves only its near end, v2, in this namespace.
+    const bool secondLan = secondLanPath() != nullptr;
+    const std::set<std::string> expected =
+        secondLan ? std::set<std::string>{"lo", "v0", "v1", "v2"} : std::set<std::string>{"lo", "v0", "v1"};
     if (names == expected)
         return {};
     std::string seen;
@@ -31,7 +36,40 @@ std::string privateNetworkProblem()
         seen += (seen.empty() ? "" : ", ") + name;
     return "REFUSED: this network test sends broadcasts and must run inside the private test network.\n"
            "Run it as: scripts/netns <test binary>   (interfaces seen here: " +
-           seen + "; expected exactly lo, v0, v1)";
+           seen + (secondLan ? "; expected exactly lo, v0, v1, v2)" : "; expected exactly lo, v0, v1)");
+}
+
+const char* secondLanPath()
+{
+    const char* optIn = std::getenv("TCPMOD_NETNS_SECOND_LAN");
+    const char* path = std::getenv("TCPMOD_SECOND_LAN");
+    return optIn && std::strcmp(optIn, "1") == 0 && path && *path ? path : nullptr;
+}
+
+bool inSecondLan(const std::function<void()>& fn)
+{
+    const char* path = secondLanPath();
+    if (!path)
+        return false;
+    const int here = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const int there = open(path, O_RDONLY | O_CLOEXEC);
+    bool entered = here >= 0 && there >= 0 && setns(there, CLONE_NEWNET) == 0;
+    if (entered) {
+        try {
+            fn();
+        } catch (...) {
+            setns(here, CLONE_NEWNET);
+            close(here);
+            close(there);
+            throw;
+        }
+        entered = setns(here, CLONE_NEWNET) == 0;
+    }
+    if (here >= 0)
+        close(here);
+    if (there >= 0)
+        close(there);
+    return entered;
 }
 
 bool mayRunNetworkTests(int argc, char** argv)

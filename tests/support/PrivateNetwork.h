@@ -2,6 +2,7 @@
 // The private test network that scripts/netns builds, and the guard every network test
 // runs before it sends anything.
 
+#include <functional>
 #include <string>
 
 namespace testnet {
@@ -10,7 +11,18 @@ inline constexpr const char* kPcIp = "10.77.0.1";
 // 10.77.0.11 for n = 1, 10.77.0.12 for n = 2, ... (up to 50 modules)
 std::string moduleIp(int n);
 
-// Empty when this process runs in a private namespace (interfaces: lo, v0, v1 only);
+// The second LAN (TCPMOD_NETNS_SECOND_LAN=1): the PC's second card v2 at 10.78.0.1, its
+// modules at 10.78.0.11 .. 10.78.0.20 in a namespace reached only through v2.
+inline constexpr const char* kSecondLanPcIp = "10.78.0.1";
+inline constexpr const char* kSecondLanModuleIp = "10.78.0.11";
+// That namespace's path, or null when the second LAN was not asked for.
+const char* secondLanPath();
+// Runs fn with the calling thread in the second LAN's namespace, so that sockets fn
+// creates (a simulator's) live there, and comes back. False when there is no second LAN.
+bool inSecondLan(const std::function<void()>& fn);
+
+// Empty when this process runs in a private namespace (interfaces: lo, v0, v1 only; and v2
+// with the second LAN);
 // otherwise the message that explains why the test must not run.
 std::string privateNetworkProblem();
 

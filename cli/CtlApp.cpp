@@ -1,0 +1,120 @@
+#include "CtlApp.h"
+
+#include "CtlCommands.h"
+#include "CtlFields.h"
+#include "net.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+namespace {
+
+struct Options
+{
+    bool json = false;
+    std::string interfaceAddress;
+    std::string kind;
+    std::string module;
+    std::vector<std::string> assignments;
+    std::string outPath;
+    ApplyOptions apply;
+};
+
+void addInterface(CLI::App* command, Options& options)
+{
+    command
+        ->add_option("--interface", options.interfaceAddress,
+                     "send the probe and take the replies on the network card that owns this local address")
+        ->check([](const std::string& text) {
+            return isDottedQuad(text) ? std::string() : "'" + text + "' is not a dotted IPv4 address";
+        });
+}
+
+void addKind(CLI::App* command, Options& options)
+{
+    command->add_option("--kind", options.kind, "the road, where the search lists the module on both")
+        ->check(CLI::IsMember({"cmd", "lib"}));
+}
+
+void addModule(CLI::App* command, Options& options)
+{
+    command->add_option("MODULE", options.module, "IP or MAC address as the search lists it")->required();
+}
+
+KindChoice kindChoice(const std::string& kind)
+{
+    if (kind == "cmd")
+        return KindChoice::Commands;
+    if (kind == "lib")
+        return KindChoice::Library;
+    return KindChoice::Any;
+}
+
+} // namespace
+
+int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    CLI::App app{"Finds serial-to-Ethernet modules, reads, changes, backs up and copies their configuration.",
+                 "tcpmodctl"};
+    app.require_subcommand(1);
+    Options options;
+
+    CLI::App* search = app.add_subcommand("search", "search the LAN once and list the modules found");
+    search->add_flag("--json", options.json, "a JSON array of {kind, ip, mac, tag}");
+    addInterface(search, options);
+
+    CLI::App* read = app.add_subcommand("read", "show every field of one module");
+    addModule(read, options);
+    read->add_flag("--json", options.json, "field names, codes and meanings as JSON");
+    addKind(read, options);
+    addInterface(read, options);
+
+    CLI::App* set = app.add_subcommand("set", "change fields of one module and write it back");
+    addModule(set, options);
+    set->add_option("FIELD=VALUE", options.assignments, "fields: " + ctlFieldNames())->required();
+    addKind(set, options);
+    addInterface(set, options);
+
+    CLI::App* exportCommandApp = app.add_subcommand("export", "one module's configuration as a JSON file");
+    addModule(exportCommandApp, options);
+    exportCommandApp->add_option("-o,--output", options.outPath, "the file (default: standard output)");
+    addKind(exportCommandApp, options);
+    addInterface(exportCommandApp, options);
+
+    CLI::App* apply =
+        app.add_subcommand("apply", "write an exported configuration to modules, one after another");
+    apply->add_option("FILE", options.apply.path, "a file written by export")->required();
+    apply->add_option("MODULE", options.apply.modules, "IP or MAC addresses as the search lists them")
+        ->required();
+    apply->add_option("--fields", options.apply.fields, "only these fields, comma-separated")->delimiter(',');
+    apply->add_flag("--with-ip", options.apply.withIp, "also the file's IP address (exactly one module)");
+    apply->add_flag("--dry-run", options.apply.dryRun, "show what would change, write nothing");
+    addKind(apply, options);
+    addInterface(apply, options);
+
+    std::vector<const char*> argv{"tcpmodctl"};
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::CallForHelp& help) {
+        out << (app.get_subcommands().empty() ? app.help() : app.get_subcommands().front()->help());
+        return exitcode::kOk;
+    } catch (const CLI::ParseError& error) {
+        CtlContext ctx{out, err, {}};
+        reportError(ctx, std::string(error.what()) + " (see tcpmodctl --help)");
+        return exitcode::kUsage;
+    }
+
+    CtlContext ctx{out, err, options.interfaceAddress};
+    const KindChoice kind = kindChoice(options.kind);
+    if (search->parsed())
+        return searchCommand(ctx, options.json);
+    if (read->parsed())
+        return readCommand(ctx, options.module, kind, options.json);
+    if (set->parsed())
+        return setCommand(ctx, options.module, kind, options.assignments);
+    if (exportCommandApp->parsed())
+        return exportCommand(ctx, options.module, kind, options.outPath);
+    return applyCommand(ctx, options.apply, kind);
+}

@@ -1,0 +1,126 @@
+#include "CtlSupport.h"
+
+#include "NumText.h"
+#include "net.h"
+
+#include <ostream>
+
+std::string displayText(const std::string& bytes)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = c < 0x80         ? 1
+                                   : (c >> 5) == 6  ? 2
+                                   : (c >> 4) == 14 ? 3
+                                   : (c >> 3) == 30 ? 4
+                                                    : 0;
+        bool valid = length > 0 && i + length <= bytes.size();
+        for (std::size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(bytes[i + k]) >> 6) == 2;
+        if (valid && (c >= 0x20 || c == '\t') && c != 0x7F) {
+            text.append(bytes, i, length);
+            i += length;
+        } else {
+            text += "\\x";
+            text += kHex[c >> 4];
+            text += kHex[c & 15];
+            ++i;
+        }
+    }
+    return text;
+}
+
+std::string fieldDisplay(const TModelConfig& config, const CtlField& field)
+{
+    if (field.kind == ValueKind::Text)
+        return displayText(textValue(config, field));
+    const std::int32_t number = numberValue(config, field);
+    if (field.kind == ValueKind::Number)
+        return decimalText(number);
+    const auto meaning = meaningOf(field, number);
+    return decimalText(number) + "  " + (meaning ? std::string(*meaning) : "(no item)");
+}
+
+std::size_t displayWidth(std::string_view utf8)
+{
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
+        // Three- and four-byte characters here are CJK and full-width forms.
+        width += length >= 3 ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+std::string padded(std::string_view utf8, std::size_t columns)
+{
+    const std::size_t width = displayWidth(utf8);
+    return std::string(utf8) + std::string(width < columns ? columns - width : 1, ' ');
+}
+
+bool readModule(const TModelParm& entry, TModelConfig& config)
+{
+    if (roadOf(entry) == ConfigRoad::Commands)
+        return ReadConfigByCommands(entry, config);
+    return ReadConfigByLibrary(entry.Ip, entry.LibraryTag, config);
+}
+
+bool writeModule(const TModelParm& entry, const TModelConfig& config)
+{
+    if (roadOf(entry) == ConfigRoad::Commands)
+        return WriteConfigByCommands(entry, config);
+    return WriteConfigByLibrary(entry.Ip, kLibraryWritePassword, entry.LibraryTag, config);
+}
+
+std::string roadName(ConfigRoad road)
+{
+    return road == ConfigRoad::Commands ? "the command road" : "the library road";
+}
+
+SearchOutcome runSearch(CtlContext& ctx)
+{
+    SearchOutcome outcome = searchModules(ctx.interfaceAddress);
+    if (outcome.droppedByOs && *outcome.droppedByOs > 0)
+        reportError(ctx, "warning: the OS dropped " + std::to_string(*outcome.droppedByOs) +
+                             " search replies; modules may be missing, search again");
+    return outcome;
+}
+
+Found findModule(const std::vector<TModelParm>& modules, const std::string& id, KindChoice kind)
+{
+    const Lookup lookup = lookUpModule(modules, id, kind);
+    if (lookup.matches.size() == 1)
+        return {lookup.matches.front(), exitcode::kOk, {}};
+    if (lookup.matches.empty())
+        return {std::nullopt, exitcode::kFailed, id + ": not found by the search"};
+    std::string listed;
+    for (const TModelParm& entry : lookup.matches)
+        listed += "; " + describeModule(entry);
+    return {std::nullopt, exitcode::kUsage,
+            id + " is ambiguous, choose with --kind cmd|lib or a MAC" + listed};
+}
+
+void reportError(CtlContext& ctx, const std::string& text)
+{
+    std::string line = text;
+    for (std::size_t at; (at = line.find_first_of("\r\n")) != std::string::npos;)
+        line.replace(at, line.compare(at, 2, "\r\n") == 0 ? 2 : 1, " ");
+    ctx.err << "tcpmodctl: " << line << '\n';
+}
+
+int guarded(CtlContext& ctx, const std::function<int()>& body)
+{
+    try {
+        return body();
+    } catch (const SocketError& error) {
+        reportError(ctx, error.what());
+    } catch (const ConvertError& error) {
+        reportError(ctx, error.what());
+    }
+    return exitcode::kFailed;
+}

@@ -1,0 +1,63 @@
+#include "ModuleFinder.h"
+
+#include "Discovery.h"
+#include "net.h"
+
+#include <algorithm>
+
+namespace {
+
+bool sameMac(std::string_view a, std::string_view b)
+{
+    const auto fold = [](char c) {
+        if (c == ':')
+            return '-';
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    return !a.empty() && std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                                    [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+bool sameModule(const TModelParm& a, const TModelParm& b)
+{
+    return a.ViaCommandProtocol == b.ViaCommandProtocol && a.Ip == b.Ip && a.Mac == b.Mac &&
+           (a.ViaCommandProtocol || a.LibraryTag == b.LibraryTag);
+}
+
+} // namespace
+
+SearchOutcome searchModules(const std::string& interfaceAddress)
+{
+    UdpEndpoint endpoint;
+    ConfigureDiscoveryEndpoint(endpoint);
+    endpoint.LocalAddress = interfaceAddress;
+    SearchOutcome outcome;
+    RunSearch(endpoint, [&](const TModelParm& entry) { outcome.modules.push_back(entry); });
+    return outcome;
+}
+
+Lookup lookUpModule(const std::vector<TModelParm>& modules, std::string_view id, KindChoice kind)
+{
+    Lookup lookup;
+    for (const TModelParm& entry : modules) {
+        if (kind == KindChoice::Commands && !entry.ViaCommandProtocol)
+            continue;
+        if (kind == KindChoice::Library && entry.ViaCommandProtocol)
+            continue;
+        if (entry.Ip != id && !sameMac(entry.Mac, id))
+            continue;
+        const bool listed = std::any_of(lookup.matches.begin(), lookup.matches.end(),
+                                        [&](const TModelParm& seen) { return sameModule(seen, entry); });
+        if (!listed)
+            lookup.matches.push_back(entry);
+    }
+    return lookup;
+}
+
+std::string describeModule(const TModelParm& entry)
+{
+    std::string text = std::string(entry.ViaCommandProtocol ? "cmd " : "lib ") + entry.Ip + " " + entry.Mac;
+    if (!entry.ViaCommandProtocol)
+        text += " tag " + std::to_string(entry.LibraryTag);
+    return text;
+}
