@@ -107,6 +107,15 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
 
     CtlContext ctx{out, err, options.interfaceAddress};
+    if (!options.interfaceAddress.empty()) {
+        try {
+            UdpSocket probe;
+            probe.bind(options.interfaceAddress, 0);
+        } catch (const SocketError& error) {
+            reportError(ctx, "--interface " + options.interfaceAddress + ": " + error.what());
+            return exitcode::kUsage;
+        }
+    }
     const KindChoice kind = kindChoice(options.kind);
     if (search->parsed())
         return searchCommand(ctx, options.json);

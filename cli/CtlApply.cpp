@@ -155,12 +155,12 @@ int applyCommand(CtlContext& ctx, const ApplyOptions& options, KindChoice kind)
         std::vector<std::string> failures;
         for (std::size_t i = 0; i < targets.size(); ++i) {
             const Target& target = targets[i];
-            ctx.out << "[" << i + 1 << "/" << targets.size() << "] " << target.id << ": ";
+            ctx.out << "[" << i + 1 << "/" << targets.size() << "] "
+                    << (target.entry ? describeModule(*target.entry) : target.id) << ": ";
             std::string failure;
             if (!target.entry) {
                 failure = "not found by the search";
             } else {
-                ctx.out << describeModule(*target.entry) << ": ";
                 try {
                     TModelConfig current;
                     Planned planned;

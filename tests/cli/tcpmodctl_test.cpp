@@ -1,0 +1,281 @@
+// tcpmodctl end to end: the tool's own entry point against simulated modules of both kinds
+// and the real stand-in library, inside the private network.
+#include "CtlApp.h"
+#include "PrivateNetwork.h"
+#include "Simulator.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using testing::HasSubstr;
+
+namespace {
+
+const std::string kMacA = "00-1A-2B-00-00-11";
+const std::string kMacB = "00-1A-2B-00-00-12";
+const std::string kMacC = "00-1A-2B-00-00-13";
+const std::string kMacLib = "00-4D-58-00-00-21";
+const std::string kFarMac = "00-1A-2B-00-01-11";
+
+struct Outcome
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome ctl(const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCtl(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string ip(int n)
+{
+    return testnet::moduleIp(n);
+}
+
+std::vector<sim::ModuleSpec> modules()
+{
+    sim::ModuleSpec a = sim::commandModule(ip(1), kMacA);
+    // Texts the record cannot hold as they stand; they must reach a copy unchanged.
+    a.values["GDP"] = " 9000";
+    a.values["GPN"] = "0502";
+    a.values["GDN"] = "\xD5\xC5\xB9\xA4"; // GBK bytes, not UTF-8
+    a.values["GBR"] = "7";
+    a.values["GPR"] = "2";
+    return {a, sim::commandModule(ip(2), kMacB), sim::commandModule(ip(3), kMacC),
+            sim::libraryModule(ip(11), kMacLib, 9)};
+}
+
+// Whether anything but reads went to the module: a write command, "E" or a library modify.
+bool anyWrite(const std::vector<sim::WireEvent>& events)
+{
+    return std::any_of(events.begin(), events.end(), [](const sim::WireEvent& e) {
+        return (e.data.size() > 1 && e.data[0] == 'S') || e.data == "E" || e.data.rfind("MXA1M", 0) == 0;
+    });
+}
+
+class Ctl : public testing::Test
+{
+protected:
+    Ctl() : m_sim(modules()) {}
+
+    std::string exportA()
+    {
+        const std::string path = testing::TempDir() + "/tcpmodctl-a.json";
+        const Outcome run = ctl({"export", kMacA, "-o", path});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return path;
+    }
+
+    sim::Simulator m_sim;
+};
+
+TEST_F(Ctl, SearchListsBothKindsAsTableAndJson)
+{
+    const Outcome table = ctl({"search"});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_THAT(table.out, HasSubstr("cmd   10.77.0.11      00-1A-2B-00-00-11"));
+    EXPECT_THAT(table.out, HasSubstr("lib   10.77.0.21      00-4D-58-00-00-21  9"));
+
+    const Outcome json = ctl({"search", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto list = nlohmann::json::parse(json.out);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0], (nlohmann::json{{"kind", "cmd"}, {"ip", ip(1)}, {"mac", kMacA}, {"tag", nullptr}}));
+    EXPECT_EQ(list[3], (nlohmann::json{{"kind", "lib"}, {"ip", ip(11)}, {"mac", kMacLib}, {"tag", 9}}));
+}
+
+TEST(CtlSecondLan, InterfaceFindsTheModulesBehindItsCard)
+{
+    ASSERT_NE(testnet::secondLanPath(), nullptr) << "run with TCPMOD_NETNS_SECOND_LAN=1 scripts/netns";
+    std::unique_ptr<sim::Simulator> far;
+    ASSERT_TRUE(testnet::inSecondLan([&] {
+        far = std::make_unique<sim::Simulator>(
+            std::vector<sim::ModuleSpec>{sim::commandModule(testnet::kSecondLanModuleIp, kFarMac)});
+    }));
+    sim::Simulator near({sim::commandModule(ip(1), kMacA)});
+
+    const Outcome plain = ctl({"search"});
+    EXPECT_THAT(plain.out, HasSubstr(kMacA));
+    EXPECT_THAT(plain.out, testing::Not(HasSubstr(kFarMac)));
+    const Outcome viaCard = ctl({"search", "--interface", testnet::kSecondLanPcIp});
+    EXPECT_THAT(viaCard.out, HasSubstr(kFarMac));
+    const Outcome read = ctl({"read", kFarMac, "--interface", testnet::kSecondLanPcIp});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_THAT(read.out, HasSubstr("10.78.0.11"));
+}
+
+TEST_F(Ctl, ReadShowsLabelsCodesMeaningsAndWhatTheRoadLacks)
+{
+    const Outcome command = ctl({"read", ip(1)});
+    ASSERT_EQ(command.status, 0) << command.err;
+    EXPECT_THAT(command.out, HasSubstr("baud        波特率：      7  115200\n"));
+    EXPECT_THAT(command.out, HasSubstr("devicename  设备名：      \\xD5\\xC5\\xB9\\xA4\n"));
+    EXPECT_THAT(command.out, HasSubstr("stopbits    停止位：      (not carried by the command road)"));
+
+    const Outcome library = ctl({"read", kMacLib, "--json"});
+    ASSERT_EQ(library.status, 0) << library.err;
+    const auto fields = nlohmann::json::parse(library.out)["fields"];
+    EXPECT_EQ(fields[0], (nlohmann::json{{"name", "username"}, {"label", "使用者："}, {"carried", false}}));
+    EXPECT_EQ(
+        fields[7],
+        (nlohmann::json{{"name", "workmode"}, {"label", "工作模式："}, {"code", 0}, {"meaning", "服务器"}}));
+    EXPECT_EQ(fields[15]["code"], 1); // stop bits, only the library carries them
+}
+
+struct SetCase
+{
+    std::string module;
+    std::vector<std::string> assignments;
+    std::map<std::string, std::string> expected; // values the module then holds
+};
+
+class CtlSet : public Ctl, public testing::WithParamInterface<SetCase>
+{
+};
+
+TEST_P(CtlSet, WritesCodesAndMeaningsAndLeavesTheRestAsRead)
+{
+    std::vector<std::string> args{"set", GetParam().module};
+    args.insert(args.end(), GetParam().assignments.begin(), GetParam().assignments.end());
+    const Outcome run = ctl(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string mac = GetParam().module == ip(11) ? kMacLib : kMacA;
+    const auto values = m_sim.values(mac);
+    for (const auto& [key, value] : GetParam().expected)
+        EXPECT_EQ(values.at(key), value) << key;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothRoads, CtlSet,
+    testing::Values(
+        SetCase{
+            ip(1),
+            {"baud=9600", "workmode=2", "parity=odd", "devicename=Line 4"},
+            {{"GBR", "3"}, {"GRM", "2"}, {"GPR", "2"}, {"GDN", "Line 4"}, {"GDP", " 9000"}, {"GPN", "0502"}}},
+        SetCase{ip(11),
+                {"baud=3", "workmode=client", "stopbits=2", "ipmode=dynamic"},
+                {{"C1_BAUD", "5"}, {"C1_OP", "3"}, {"C1_STOPB", "2"}, {"IP_MODE", "0"}, {"NAME", "MX-21"}}}));
+
+struct Refusal
+{
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+    const char* faultCode = ""; // a fault on module A: refuse this code
+};
+
+class CtlRefusal : public Ctl, public testing::WithParamInterface<Refusal>
+{
+};
+
+TEST_P(CtlRefusal, SaysWhyInOneLineAndWritesNothingOnBadInput)
+{
+    if (*GetParam().faultCode)
+        m_sim.setFault(kMacA, GetParam().faultCode, {sim::FaultKind::Refuse});
+    const Outcome run = ctl(GetParam().args);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_THAT(run.err, HasSubstr(GetParam().says));
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    if (run.status == 2) {
+        EXPECT_FALSE(anyWrite(m_sim.events()));
+    }
+}
+
+const std::string kLongForLibrary = "devicename=" + std::string(100, 'n');
+const std::string kLongForCommands = "devicename=" + std::string(8192, 'n');
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryExitStatus, CtlRefusal,
+    testing::Values(
+        Refusal{"NoSubcommand", {}, 2, "subcommand is required"},
+        Refusal{"UnknownOption", {"read", "--fast", "x"}, 2, "--fast"},
+        Refusal{"BadKind", {"read", "x", "--kind", "both"}, 2, "--kind"},
+        Refusal{"BadInterface", {"search", "--interface", "10.77.0"}, 2, "dotted IPv4"},
+        Refusal{"InterfaceNotOwned",
+                {"search", "--interface", "10.79.0.1"},
+                2,
+                "Cannot assign requested address."},
+        Refusal{"UnknownField", {"set", ip(1), "speed=3"}, 2, "unknown field 'speed'"},
+        Refusal{"CodeOutOfRange", {"set", ip(1), "baud=9601"}, 2, "not in the list"},
+        Refusal{"Address", {"set", ip(1), "gateway=10.77.0"}, 2, "网关："},
+        Refusal{"NotCarried", {"set", ip(1), "stopbits=1"}, 2, "not carried by the command road"},
+        Refusal{"NotCarriedByLibrary", {"set", ip(11), "protocol=TCP"}, 2, "not carried by the library road"},
+        Refusal{"Mac", {"set", kMacLib, "mac=00-11"}, 2, "read-only"},
+        Refusal{"TooLongForLibrary", {"set", ip(11), kLongForLibrary}, 2, "(99 bytes)"},
+        Refusal{"TooLongForCommands", {"set", ip(1), kLongForCommands}, 2, "(8191 bytes)"},
+        Refusal{"NoFile", {"apply", "/nonexistent/a.json", ip(1)}, 2, "cannot read the file"},
+        Refusal{"NotFound", {"set", "10.77.0.99", "baud=3"}, 1, "10.77.0.99: not found"},
+        Refusal{"ReadRefused", {"read", ip(1)}, 1, "refused the read", "GBR"},
+        Refusal{"WriteRefused", {"set", ip(1), "baud=3"}, 1, "refused the write", "SBR"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(Ctl, ExportThenApplyMakesAnotherModuleTheSameByteForByte)
+{
+    const std::string path = exportA();
+    const Outcome run = ctl({"apply", path, kMacC});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("[1/1] cmd 10.77.0.13 00-1A-2B-00-00-13: done"));
+    auto a = m_sim.values(kMacA);
+    auto c = m_sim.values(kMacC);
+    EXPECT_EQ(c.at("GIP"), ip(3)); // keeps its own address
+    for (const char* own : {"GIP", "GFE", "GFC", "GDT"}) {
+        a.erase(own);
+        c.erase(own);
+    }
+    EXPECT_EQ(c, a);
+}
+
+TEST_F(Ctl, ApplyGoesOnPastAFailingModuleAndSumsUp)
+{
+    const std::string path = exportA();
+    m_sim.setFault(kMacB, "SBR", {sim::FaultKind::Refuse});
+    const Outcome run = ctl({"apply", path, ip(2), ip(3), "10.77.0.99", ip(11), "--fields", "baud,parity"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out,
+                HasSubstr("[1/4] cmd 10.77.0.12 00-1A-2B-00-00-12: failed: the module refused the write"));
+    EXPECT_THAT(run.out, HasSubstr("[3/4] 10.77.0.99: failed: not found"));
+    EXPECT_THAT(run.out, HasSubstr("2 done, 2 failed"));
+    EXPECT_THAT(run.err, HasSubstr("10.77.0.99: not found"));
+    EXPECT_EQ(m_sim.values(kMacC).at("GBR"), "7");
+    EXPECT_EQ(m_sim.values(kMacC).at("GDN"), "TCP-13"); // not among --fields
+    EXPECT_EQ(m_sim.values(kMacLib).at("C1_BAUD"), "9");
+    EXPECT_EQ(m_sim.values(kMacLib).at("C1_PARITY"), "2");
+}
+
+TEST_F(Ctl, DryRunShowsEachChangeAndSendsNoWrite)
+{
+    const std::string path = exportA();
+    m_sim.clearEvents();
+    const Outcome run = ctl({"apply", path, ip(2), "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("    baud        3  9600  ->  7  115200\n"));
+    EXPECT_THAT(run.out, HasSubstr("    targetport  9000  ->  9000\n")); // the text " 9000" would go
+    EXPECT_THAT(run.out, testing::Not(HasSubstr("    ip ")));
+    EXPECT_FALSE(anyWrite(m_sim.events()));
+    EXPECT_FALSE(m_sim.events().empty());
+}
+
+TEST_F(Ctl, ApplyRefusesIpForSeveralModulesAndAFileTooLongForALibraryModule)
+{
+    const std::string path = exportA();
+    EXPECT_EQ(ctl({"apply", path, ip(2), ip(3), "--with-ip"}).status, 2);
+    std::ifstream in(path);
+    auto file = nlohmann::json::parse(in);
+    file["fields"]["devicename"]["value"] = std::string(100, 'n');
+    std::ofstream(path) << file.dump();
+    const Outcome run = ctl({"apply", path, ip(2), ip(11)});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, HasSubstr("(99 bytes)"));
+    EXPECT_FALSE(anyWrite(m_sim.events()));
+}
+
+} // namespace
