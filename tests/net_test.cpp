@@ -166,6 +166,22 @@ TEST(UdpEndpoint, ActivateKeepsTheSocketAndItsLocalPort)
     EXPECT_EQ(endpoint.ReceiveString(1000).data, "late");
 }
 
+TEST(UdpEndpoint, LocalAddressIsTheSourceOfWhatItSendsAndAnUnownedOneIsRefused)
+{
+    UdpPeer peer(testnet::moduleIp(1), 65535, echo());
+    UdpEndpoint endpoint;
+    endpoint.LocalAddress = testnet::moduleIp(2);
+    endpoint.Send(testnet::moduleIp(1), 65535, "L");
+    EXPECT_EQ(endpoint.ReceiveString(1000).data, "L"); // the echo came back to the bound socket
+    EXPECT_EQ(peer.received().at(0).peerIp, testnet::moduleIp(2));
+
+    UdpEndpoint elsewhere;
+    elsewhere.LocalAddress = "10.79.0.1";
+    EXPECT_EQ(raisedText([&] { elsewhere.Activate(); }),
+              "Socket Error # 10049\r\nCannot assign requested address.");
+    EXPECT_FALSE(elsewhere.Active());
+}
+
 TEST(UdpEndpoint, EmptyWaitGivesEmptyDataPeerAndPort)
 {
     UdpEndpoint endpoint;
