@@ -1,37 +1,30 @@
 #include "ConfigFile.h"
 
+#include "DeviceText.h"
+
 #include <chrono>
 #include <ctime>
-#include <nlohmann/json.hpp>
-
 using nlohmann::json;
 
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-bool isUtf8(const std::string& bytes)
-{
-    try {
-        (void)json(bytes).dump();
-        return true;
-    } catch (const json::type_error&) {
-        return false;
-    }
-}
+} // namespace
 
-// Module bytes in JSON: a string when they are UTF-8, else {"hex": "B9F8..."}.
 json bytesJson(const std::string& bytes)
 {
-    if (isUtf8(bytes))
+    if (isValidUtf8(bytes))
         return bytes;
     std::string hex;
     for (unsigned char c : bytes) {
         hex += kHexDigits[c >> 4];
         hex += kHexDigits[c & 15];
     }
-    return json{{"hex", hex}};
+    return json{{"hex", hex}, {"shown", textFromDevice(bytes).text}};
 }
+
+namespace {
 
 int hexDigit(char c)
 {

@@ -4,6 +4,7 @@
 #include "CtlFields.h"
 
 #include <array>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ struct ConfigFile
     std::string exportedAt;
     std::vector<FileField> fields; // in the dialog's order, only fields the road carries
 };
+
+// Module bytes in JSON: a string when they are UTF-8, else {"hex": "D2BB...", "shown": the
+// text as the dialog shows it}; a file gives the bytes back from "hex".
+nlohmann::json bytesJson(const std::string& bytes);
 
 // "cmd" or "lib".
 std::string_view kindName(ConfigRoad road);

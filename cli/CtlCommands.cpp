@@ -3,6 +3,7 @@
 
 #include "ConfigFile.h"
 #include "CtlSupport.h"
+#include "DeviceText.h"
 
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -49,7 +50,10 @@ json readJson(const TModelParm& entry, const TModelConfig& config)
         if (!roadCarries(road, field.field)) {
             item["carried"] = false;
         } else if (field.kind == ValueKind::Text) {
-            item["value"] = textValue(config, field);
+            const std::string bytes = textValue(config, field);
+            item["value"] = textFromDevice(bytes).text;
+            if (!isValidUtf8(bytes))
+                item["hex"] = bytesJson(bytes)["hex"];
         } else if (field.kind == ValueKind::Number) {
             item["value"] = numberValue(config, field);
         } else {
@@ -133,20 +137,24 @@ int setCommand(CtlContext& ctx, const std::string& module, KindChoice kind,
             reportError(ctx, found.problem);
             return found.status;
         }
-        for (const FieldChange& change : changes) {
-            if (const std::string problem = roadProblem(change, roadOf(*found.entry)); !problem.empty()) {
-                reportError(ctx, describeModule(*found.entry) + ": " + problem);
-                return exitcode::kUsage;
-            }
-        }
+        const ConfigRoad road = roadOf(*found.entry);
         TModelConfig config;
         if (!readModule(*found.entry, config)) {
             reportError(ctx,
                         describeModule(*found.entry) + ": the module refused the read or did not answer");
             return exitcode::kFailed;
         }
-        for (const FieldChange& change : changes)
+        for (FieldChange& change : changes) {
+            // A changed text goes back in the encoding the module's text was read in.
+            if (change.field->kind == ValueKind::Text)
+                change.text =
+                    textToDevice(change.text, textFromDevice(textValue(config, *change.field)).readAs);
+            if (const std::string problem = roadProblem(change, road); !problem.empty()) {
+                reportError(ctx, describeModule(*found.entry) + ": " + problem);
+                return exitcode::kUsage;
+            }
             applyChange(config, change);
+        }
         if (!writeModule(*found.entry, config)) {
             reportError(ctx,
                         describeModule(*found.entry) + ": the module refused the write or did not answer");

@@ -2,6 +2,7 @@
 
 #include "NumText.h"
 #include "Overloaded.h"
+#include "TcpSetModel.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 // The sixteen fields the command line shows and changes: their names on the command line
 // and in files, with the dialog's labels, list items and checks.
 
-#include "DialogTableShim.h"
 #include "SwTcpFunc.h"
+#include "TcpSetForm.h"
 
 #include <optional>
 #include <span>

@@ -1,43 +1,24 @@
 #include "CtlSupport.h"
 
+#include "DeviceText.h"
 #include "NumText.h"
 #include "net.h"
 
 #include <ostream>
 
-namespace {
-
-// Length of the UTF-8 sequence at bytes[i], or 0 when none starts there.
-std::size_t utf8Length(const std::string& bytes, std::size_t i)
-{
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > bytes.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(bytes[i + k]) >> 6) != 2)
-            return 0;
-    }
-    return length;
-}
-
-} // namespace
-
 std::string displayText(const std::string& bytes)
 {
     static const char kHex[] = "0123456789ABCDEF";
-    bool utf8 = true;
-    for (std::size_t i = 0, length = 0; utf8 && i < bytes.size(); i += length)
-        utf8 = (length = utf8Length(bytes, i)) > 0;
     std::string text;
-    for (const char byte : bytes) {
-        const auto c = static_cast<unsigned char>(byte);
-        if ((c >= 0x20 && c != 0x7F && (c < 0x80 || utf8)) || c == '\t') {
-            text += byte;
+    // Control characters would move the cursor or end the line: shown as \xNN.
+    for (const char c : textFromDevice(bytes).text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 0x20 && code != 0x7F) {
+            text += c;
         } else {
             text += "\\x";
-            text += kHex[c >> 4];
-            text += kHex[c & 15];
+            text += kHex[code >> 4];
+            text += kHex[code & 15];
         }
     }
     return text;

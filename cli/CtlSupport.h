@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-// Module bytes for a terminal: UTF-8 as it is, other bytes as \xNN.
+// Module bytes for a terminal, decoded as the dialog shows them; control characters as \xNN.
 std::string displayText(const std::string& bytes);
 // "3  9600", "8080", "Line 4"; a code no item has: "44  (no item)".
 std::string fieldDisplay(const TModelConfig& config, const CtlField& field);

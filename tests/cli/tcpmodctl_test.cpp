@@ -117,7 +117,7 @@ TEST_F(Ctl, ReadShowsLabelsCodesMeaningsAndWhatTheRoadLacks)
     const Outcome command = ctl({"read", ip(1)});
     ASSERT_EQ(command.status, 0) << command.err;
     EXPECT_THAT(command.out, HasSubstr("baud        波特率：      7  115200\n"));
-    EXPECT_THAT(command.out, HasSubstr("devicename  设备名：      \\xD5\\xC5\\xB9\\xA4\n"));
+    EXPECT_THAT(command.out, HasSubstr("devicename  设备名：      张工\n"));
     EXPECT_THAT(command.out, HasSubstr("stopbits    停止位：      (not carried by the command road)"));
 
     const Outcome library = ctl({"read", kMacLib, "--json"});
@@ -160,6 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
             ip(1),
             {"baud=9600", "workmode=2", "parity=odd", "devicename=Line 4"},
             {{"GBR", "3"}, {"GRM", "2"}, {"GPR", "2"}, {"GDN", "Line 4"}, {"GDP", " 9000"}, {"GPN", "0502"}}},
+        // A text goes back in the encoding the module's was read in.
+        SetCase{ip(1), {"devicename=王芳"}, {{"GDN", "\xCD\xF5\xB7\xBC"}}},
         SetCase{ip(11),
                 {"baud=3", "workmode=client", "stopbits=2", "ipmode=dynamic"},
                 {{"C1_BAUD", "5"}, {"C1_OP", "3"}, {"C1_STOPB", "2"}, {"IP_MODE", "0"}, {"NAME", "MX-21"}}}));
