@@ -4,7 +4,8 @@
 
 #include <chrono>
 #include <ctime>
-using nlohmann::json;
+// Members stay in the order written, as a person reads them.
+using json = nlohmann::ordered_json;
 
 namespace {
 

@@ -32,7 +32,7 @@ struct ConfigFile
 
 // Module bytes in JSON: a string when they are UTF-8, else {"hex": "D2BB...", "shown": the
 // text as the dialog shows it}; a file gives the bytes back from "hex".
-nlohmann::json bytesJson(const std::string& bytes);
+nlohmann::ordered_json bytesJson(const std::string& bytes);
 
 // "cmd" or "lib".
 std::string_view kindName(ConfigRoad road);

@@ -97,6 +97,15 @@ Planned plan(const ConfigFile& file, const Selection& selection, const TModelPar
     return planned;
 }
 
+// Where only the text changes (" 9000" for 9000), the text that goes: "  (sent as " 9000")".
+std::string sentAs(const TModelConfig& current, const TModelConfig& planned, const CtlField& field)
+{
+    const auto& text = planned.AsRead[fieldIndex(field.field)];
+    if (!text || textValue(current, field) != textValue(planned, field))
+        return {};
+    return "  (sent as \"" + displayText(*text) + "\")";
+}
+
 std::string readFile(const std::string& path, bool& ok)
 {
     std::ifstream file(path, std::ios::binary);
@@ -176,7 +185,8 @@ int applyCommand(CtlContext& ctx, const ApplyOptions& options, KindChoice kind)
                             if (textValue(current, field) != textValue(planned.config, field) ||
                                 current.AsRead[at] != planned.config.AsRead[at])
                                 changes += "\n    " + padded(field.name, 12) + fieldDisplay(current, field) +
-                                           "  ->  " + fieldDisplay(planned.config, field);
+                                           "  ->  " + fieldDisplay(planned.config, field) +
+                                           sentAs(current, planned.config, field);
                         }
                         ctx.out << (changes.empty() ? "no change" : "would change:" + changes);
                     } else if (!writeModule(*target.entry, planned.config)) {

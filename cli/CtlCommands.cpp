@@ -9,7 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-using nlohmann::json;
+// Members stay in the order written, as a person reads them.
+using json = nlohmann::ordered_json;
 
 namespace {
 

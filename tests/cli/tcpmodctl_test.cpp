@@ -260,7 +260,9 @@ TEST_F(Ctl, DryRunShowsEachChangeAndSendsNoWrite)
     const Outcome run = ctl({"apply", path, ip(2), "--dry-run"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("    baud        3  9600  ->  7  115200\n"));
-    EXPECT_THAT(run.out, HasSubstr("    targetport  9000  ->  9000\n")); // the text " 9000" would go
+    EXPECT_THAT(
+        run.out,
+        HasSubstr("    targetport  9000  ->  9000  (sent as \" 9000\")\n")); // the text " 9000" would go
     EXPECT_THAT(run.out, testing::Not(HasSubstr("    ip ")));
     EXPECT_FALSE(anyWrite(m_sim.events()));
     EXPECT_FALSE(m_sim.events().empty());
