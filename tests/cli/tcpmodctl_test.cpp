@@ -207,8 +207,6 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "Cannot assign requested address."},
         Refusal{"UnknownField", {"set", ip(1), "speed=3"}, 2, "unknown field 'speed'"},
-        Refusal{"CodeOutOfRange", {"set", ip(1), "baud=9601"}, 2, "not in the list"},
-        Refusal{"Address", {"set", ip(1), "gateway=10.77.0"}, 2, "网关："},
         Refusal{"NotCarried", {"set", ip(1), "stopbits=1"}, 2, "not carried by the command road"},
         Refusal{"NotCarriedByLibrary", {"set", ip(11), "protocol=TCP"}, 2, "not carried by the library road"},
         Refusal{"Mac", {"set", kMacLib, "mac=00-11"}, 2, "read-only"},
