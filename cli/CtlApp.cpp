@@ -97,8 +97,18 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         argv.push_back(arg.c_str());
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::CallForHelp& help) {
-        out << (app.get_subcommands().empty() ? app.help() : app.get_subcommands().front()->help());
+    } catch (const CLI::CallForHelp&) {
+        if (app.get_subcommands().empty()) {
+            out << app.help();
+        } else {
+            // A subcommand's usage line names the tool too.
+            const CLI::App* command = app.get_subcommands().front();
+            std::string text = command->help();
+            const std::string usage = "Usage: " + command->get_name();
+            if (const std::size_t at = text.find(usage); at != std::string::npos)
+                text.replace(at, usage.size(), "Usage: tcpmodctl " + command->get_name());
+            out << text;
+        }
         return exitcode::kOk;
     } catch (const CLI::ParseError& error) {
         CtlContext ctx{out, err, {}};

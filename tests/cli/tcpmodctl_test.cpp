@@ -218,6 +218,16 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"WriteRefused", {"set", ip(1), "baud=3"}, 1, "refused the write", "SBR"}),
     [](const auto& param) { return std::string(param.param.name); });
 
+TEST(CtlHelp, EverySubcommandHasItsOwn)
+{
+    for (const std::string command : {"search", "read", "set", "export", "apply"}) {
+        const Outcome run = ctl({command, "--help"});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_THAT(run.out, HasSubstr("Usage: tcpmodctl " + command + " "));
+    }
+    EXPECT_THAT(ctl({"set", "--help"}).out, HasSubstr("targetport"));
+}
+
 TEST_F(Ctl, ExportThenApplyMakesAnotherModuleTheSameByteForByte)
 {
     const std::string path = exportA();
