@@ -276,6 +276,18 @@ TEST_F(Ctl, DryRunShowsEachChangeAndSendsNoWrite)
     EXPECT_FALSE(m_sim.events().empty());
 }
 
+TEST_F(Ctl, WithIpOneModuleTakesTheFilesAddress)
+{
+    const std::string path = exportA();
+    std::ifstream in(path);
+    auto file = nlohmann::json::parse(in);
+    file["fields"]["ip"]["value"] = ip(5);
+    std::ofstream(path) << file.dump();
+    const Outcome run = ctl({"apply", path, kMacC, "--with-ip"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(m_sim.values(kMacC).at("GIP"), ip(5));
+}
+
 TEST_F(Ctl, ApplyRefusesIpForSeveralModulesAndAFileTooLongForALibraryModule)
 {
     const std::string path = exportA();
