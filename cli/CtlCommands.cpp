@@ -83,7 +83,7 @@ int searchCommand(CtlContext& ctx, bool asJson)
                                 {"tag", entry.ViaCommandProtocol ? json(nullptr) : json(entry.LibraryTag)}});
             }
             ctx.out << list.dump(2, ' ', false, kReplace) << '\n';
-            return exitcode::kOk;
+            return outcome.error.empty() ? exitcode::kOk : exitcode::kFailed;
         }
         ctx.out << "kind  " << padded("ip", 16) << padded("mac", 19) << "tag\n";
         for (const TModelParm& entry : outcome.modules) {
@@ -93,7 +93,7 @@ int searchCommand(CtlContext& ctx, bool asJson)
                 ctx.out << int{entry.LibraryTag};
             ctx.out << '\n';
         }
-        return exitcode::kOk;
+        return outcome.error.empty() ? exitcode::kOk : exitcode::kFailed;
     });
 }
 

@@ -76,9 +76,8 @@ std::string roadName(ConfigRoad road)
 SearchOutcome runSearch(CtlContext& ctx)
 {
     SearchOutcome outcome = searchModules(ctx.interfaceAddress);
-    if (outcome.droppedByOs && *outcome.droppedByOs > 0)
-        reportError(ctx, "warning: the OS dropped " + std::to_string(*outcome.droppedByOs) +
-                             " search replies; modules may be missing, search again");
+    for (const std::string& warning : searchWarnings(outcome))
+        reportError(ctx, warning);
     return outcome;
 }
 

@@ -22,7 +22,7 @@ bool readModule(const TModelParm& entry, TModelConfig& config);
 bool writeModule(const TModelParm& entry, const TModelConfig& config);
 std::string roadName(ConfigRoad road);
 
-// Searches and reports a drop count as a warning.
+// Searches, and reports a search error and dropped replies on stderr.
 SearchOutcome runSearch(CtlContext& ctx);
 
 // The one module id names, or the status to leave with after saying why on stderr.

@@ -32,8 +32,27 @@ SearchOutcome searchModules(const std::string& interfaceAddress)
     ConfigureDiscoveryEndpoint(endpoint);
     endpoint.LocalAddress = interfaceAddress;
     SearchOutcome outcome;
-    RunSearch(endpoint, [&](const TModelParm& entry) { outcome.modules.push_back(entry); });
+    SearchStats stats;
+    try {
+        RunSearch(
+            endpoint, [&](const TModelParm& entry) { outcome.modules.push_back(entry); }, &stats);
+    } catch (const SocketError& error) {
+        outcome.error = error.what();
+    }
+    outcome.droppedByOs = stats.droppedByOs;
     return outcome;
+}
+
+std::vector<std::string> searchWarnings(const SearchOutcome& outcome)
+{
+    std::vector<std::string> warnings;
+    if (!outcome.error.empty())
+        warnings.push_back("search: " + outcome.error);
+    if (outcome.droppedByOs && *outcome.droppedByOs > 0)
+        warnings.push_back(
+            "warning: the OS dropped " + std::to_string(*outcome.droppedByOs) +
+            " search replies, so modules may be missing; raise net.core.rmem_max and search again");
+    return warnings;
 }
 
 Lookup lookUpModule(const std::vector<TModelParm>& modules, std::string_view id, KindChoice kind)

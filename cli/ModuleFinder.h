@@ -14,11 +14,18 @@ struct SearchOutcome
     std::vector<TModelParm> modules; // in the order found, both phases
     // Replies the OS dropped (its receive buffer was full); empty where it is not counted.
     std::optional<std::uint64_t> droppedByOs;
+    // The socket error that ended a phase early (an oversize reply, a failed send); the
+    // modules found are listed all the same.
+    std::string error;
 };
 
-// One search. interfaceAddress, when not empty, is a local address: the probe leaves by the
-// interface that owns it and the replies are taken there. Socket errors are raised.
+// One search, as the window runs it. interfaceAddress, when not empty, is a local address:
+// the probe leaves by the interface that owns it and the replies are taken there.
 SearchOutcome searchModules(const std::string& interfaceAddress);
+
+// What a user should know about a search beyond its modules, one line each: the error and
+// the replies the OS dropped.
+std::vector<std::string> searchWarnings(const SearchOutcome& outcome);
 
 // Which road a module is wanted by, when the search lists it on both.
 enum class KindChoice : std::uint8_t

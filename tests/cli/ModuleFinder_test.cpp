@@ -60,4 +60,18 @@ TEST(ModuleFinder, DescribesEachKind)
     EXPECT_EQ(describeModule(kList[3]), "lib 10.77.0.12 00-1A-2B-00-00-12 tag 7");
 }
 
+TEST(ModuleFinder, WarnsOfASearchErrorAndOfDroppedRepliesOnly)
+{
+    SearchOutcome outcome;
+    EXPECT_TRUE(searchWarnings(outcome).empty());
+    outcome.droppedByOs = 0;
+    EXPECT_TRUE(searchWarnings(outcome).empty());
+    outcome.droppedByOs = 37;
+    outcome.error = "Socket Error # 10040";
+    const auto warnings = searchWarnings(outcome);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "search: Socket Error # 10040");
+    EXPECT_EQ(warnings[1].rfind("warning: the OS dropped 37 search replies", 0), 0u) << warnings[1];
+}
+
 } // namespace

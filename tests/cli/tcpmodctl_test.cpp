@@ -92,6 +92,18 @@ TEST_F(Ctl, SearchListsBothKindsAsTableAndJson)
     EXPECT_EQ(list[3], (nlohmann::json{{"kind", "lib"}, {"ip", ip(11)}, {"mac", kMacLib}, {"tag", 9}}));
 }
 
+TEST_F(Ctl, AnOversizeReplyIsReportedAndTheOtherModulesStillServe)
+{
+    m_sim.setFault(kMacB, "X", {sim::FaultKind::Oversize});
+    const Outcome search = ctl({"search"});
+    EXPECT_EQ(search.status, 1);
+    EXPECT_THAT(search.out, HasSubstr(kMacLib));
+    EXPECT_EQ(search.err, "tcpmodctl: search: Socket Error # 10040 Message too long.\n");
+    const Outcome read = ctl({"read", kMacA});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_THAT(read.err, HasSubstr("10040"));
+}
+
 TEST(CtlSecondLan, InterfaceFindsTheModulesBehindItsCard)
 {
     ASSERT_NE(testnet::secondLanPath(), nullptr) << "run with TCPMOD_NETNS_SECOND_LAN=1 scripts/netns";
