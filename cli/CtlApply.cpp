@@ -106,6 +106,40 @@ std::string sentAs(const TModelConfig& current, const TModelConfig& planned, con
     return "  (sent as \"" + displayText(*text) + "\")";
 }
 
+// Reads the module, puts the file's fields in and writes it, or in a dry run prints what
+// would change. The progress line's end on success; the reason on failure.
+std::string applyOne(CtlContext& ctx, const ConfigFile& file, const Selection& selection,
+                     const TModelParm& entry, bool dryRun)
+{
+    TModelConfig current;
+    if (!readModule(entry, current))
+        return "the module refused the read or did not answer";
+    const Planned planned = plan(file, selection, entry, current);
+    if (!planned.problem.empty())
+        return planned.problem;
+    const std::string skipped =
+        planned.skipped.empty()
+            ? std::string()
+            : " (skipped, not carried by " + roadName(roadOf(entry)) + ": " + planned.skipped + ")";
+    if (!dryRun) {
+        if (!writeModule(entry, planned.config))
+            return "the module refused the write or did not answer";
+        ctx.out << "done" << skipped;
+        return {};
+    }
+    std::string changes;
+    for (const CtlField& field : ctlFields()) {
+        const std::size_t at = fieldIndex(field.field);
+        if (textValue(current, field) != textValue(planned.config, field) ||
+            current.AsRead[at] != planned.config.AsRead[at])
+            changes += "\n    " + padded(field.name, 12) + fieldDisplay(current, field) + "  ->  " +
+                       fieldDisplay(planned.config, field) + sentAs(current, planned.config, field);
+    }
+    ctx.out << (changes.empty() ? "no change" : "would change") << skipped << (changes.empty() ? "" : ":")
+            << changes;
+    return {};
+}
+
 std::string readFile(const std::string& path, bool& ok)
 {
     std::ifstream file(path, std::ios::binary);
@@ -166,37 +200,10 @@ int applyCommand(CtlContext& ctx, const ApplyOptions& options, KindChoice kind)
             const Target& target = targets[i];
             ctx.out << "[" << i + 1 << "/" << targets.size() << "] "
                     << (target.entry ? describeModule(*target.entry) : target.id) << ": ";
-            std::string failure;
-            if (!target.entry) {
-                failure = "not found by the search";
-            } else {
+            std::string failure = "not found by the search";
+            if (target.entry) {
                 try {
-                    TModelConfig current;
-                    Planned planned;
-                    if (!readModule(*target.entry, current)) {
-                        failure = "the module refused the read or did not answer";
-                    } else if (planned = plan(file, selection, *target.entry, current);
-                               !planned.problem.empty()) {
-                        failure = planned.problem;
-                    } else if (options.dryRun) {
-                        std::string changes;
-                        for (const CtlField& field : ctlFields()) {
-                            const std::size_t at = fieldIndex(field.field);
-                            if (textValue(current, field) != textValue(planned.config, field) ||
-                                current.AsRead[at] != planned.config.AsRead[at])
-                                changes += "\n    " + padded(field.name, 12) + fieldDisplay(current, field) +
-                                           "  ->  " + fieldDisplay(planned.config, field) +
-                                           sentAs(current, planned.config, field);
-                        }
-                        ctx.out << (changes.empty() ? "no change" : "would change:" + changes);
-                    } else if (!writeModule(*target.entry, planned.config)) {
-                        failure = "the module refused the write or did not answer";
-                    } else {
-                        ctx.out << "done";
-                    }
-                    if (failure.empty() && !planned.skipped.empty())
-                        ctx.out << " (skipped, not carried by " << roadName(roadOf(*target.entry)) << ": "
-                                << planned.skipped << ")";
+                    failure = applyOne(ctx, file, selection, *target.entry, options.dryRun);
                 } catch (const std::exception& error) {
                     // A socket error or a malformed library number ends this module only.
                     failure = error.what();
