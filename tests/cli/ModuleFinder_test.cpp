@@ -54,12 +54,6 @@ INSTANTIATE_TEST_SUITE_P(ByIpMacAndKind, LookUpModule,
                                          Case{"", KindChoice::Any, 0, false},
                                          Case{"10.77.0.1", KindChoice::Any, 0, false}));
 
-TEST(ModuleFinder, DescribesEachKind)
-{
-    EXPECT_EQ(describeModule(kList[0]), "cmd 10.77.0.11 00-1A-2B-00-00-11");
-    EXPECT_EQ(describeModule(kList[3]), "lib 10.77.0.12 00-1A-2B-00-00-12 tag 7");
-}
-
 TEST(ModuleFinder, WarnsOfASearchErrorAndOfDroppedRepliesOnly)
 {
     SearchOutcome outcome;
