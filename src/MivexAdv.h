@@ -6,9 +6,16 @@
 #include <cstdint>
 
 #ifdef _WIN32
+// The maker's calling convention, declared here once: __stdcall, as such libraries
+// usually are (the same as __cdecl on 64-bit Windows). MIVEXADV_CDECL selects __cdecl.
+#ifdef MIVEXADV_CDECL
+#define MX_CALL __cdecl
+#else
 #define MX_CALL __stdcall
+#endif
+// The DLL's .def file exports the seven names undecorated.
 #ifdef MIVEXADV_BUILD
-#define MX_API __declspec(dllexport)
+#define MX_API
 #else
 #define MX_API __declspec(dllimport)
 #endif
