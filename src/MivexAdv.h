@@ -13,12 +13,9 @@
 #else
 #define MX_CALL __stdcall
 #endif
-// The DLL's .def file exports the seven names undecorated.
-#ifdef MIVEXADV_BUILD
+// The DLL's .def file exports the seven names undecorated; callers reach them through the
+// import library's stubs, so a test may also link a fake of them statically.
 #define MX_API
-#else
-#define MX_API __declspec(dllimport)
-#endif
 #else
 #define MX_CALL
 #define MX_API __attribute__((visibility("default")))

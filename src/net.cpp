@@ -28,16 +28,30 @@ using NativeSocket = SOCKET;
 const NativeSocket kInvalidSocket = INVALID_SOCKET;
 using SockLen = int;
 
-struct WinsockInit
+// Windows Sockets counts its users: every socket and every look-up holds one use while it
+// lives. No global does it, because the stand-in DLL links this file too, and a DLL must
+// not start or end Windows Sockets while it is being loaded or unloaded.
+class WinsockUse
 {
-    WinsockInit()
+public:
+    WinsockUse()
     {
         WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
+        m_error = WSAStartup(MAKEWORD(2, 2), &data);
     }
-    ~WinsockInit() { WSACleanup(); }
+    ~WinsockUse()
+    {
+        if (m_error == 0)
+            WSACleanup();
+    }
+    WinsockUse(const WinsockUse&) = delete;
+    WinsockUse& operator=(const WinsockUse&) = delete;
+    int error() const { return m_error; }
+    void handOver() { m_error = -1; } // the socket's destructor ends this use
+
+private:
+    int m_error;
 };
-const WinsockInit winsockInit;
 #else
 using NativeSocket = int;
 const NativeSocket kInvalidSocket = -1;
@@ -224,6 +238,11 @@ std::uint32_t resolveHost(const std::string& host)
         return htonl(hostOrder);
     }
 
+#ifdef _WIN32
+    const WinsockUse use;
+    if (use.error() != 0)
+        throw socketError(use.error());
+#endif
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
@@ -240,10 +259,18 @@ std::uint32_t resolveHost(const std::string& host)
 
 UdpSocket::UdpSocket()
 {
+#ifdef _WIN32
+    WinsockUse use;
+    if (use.error() != 0)
+        throw SocketError("Cannot allocate socket.");
+#endif
     const NativeSocket s = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (s == kInvalidSocket)
         throw SocketError("Cannot allocate socket.");
     m_handle = static_cast<std::intptr_t>(s);
+#ifdef _WIN32
+    use.handOver();
+#endif
 }
 
 UdpSocket::~UdpSocket()
@@ -251,6 +278,7 @@ UdpSocket::~UdpSocket()
 #ifdef _WIN32
     ::shutdown(native(m_handle), SD_SEND);
     ::closesocket(native(m_handle));
+    WSACleanup(); // the use its constructor began
 #else
     ::shutdown(native(m_handle), SHUT_WR);
     ::close(native(m_handle));
@@ -354,8 +382,13 @@ void UdpSocket::sendTo(std::uint32_t address, std::uint16_t port, std::string_vi
 bool UdpSocket::waitReadable(int timeoutMs)
 {
 #ifdef _WIN32
-    WSAPOLLFD entry{native(m_handle), POLLRDNORM, 0};
-    return ::WSAPoll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs) > 0;
+    // select, not WSAPoll: it also wakes for a pending error such as 10054, so that the
+    // receive that follows reports it.
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(native(m_handle), &readable);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return ::select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &limit) > 0;
 #else
     pollfd entry{native(m_handle), POLLIN, 0};
     return ::poll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs) > 0;

@@ -3,6 +3,7 @@
 // runs before it sends anything.
 
 #include <functional>
+#include <set>
 #include <string>
 
 namespace testnet {
@@ -18,7 +19,8 @@ inline constexpr const char* kSecondLanModuleIp = "10.78.0.11";
 // That namespace's path, or null when the second LAN was not asked for.
 const char* secondLanPath();
 // Runs fn with the calling thread in the second LAN's namespace, so that sockets fn
-// creates (a simulator's) live there, and comes back. False when there is no second LAN.
+// creates (a simulator's) live there, and comes back. False when there is no second LAN
+// (always on Windows).
 bool inSecondLan(const std::function<void()>& fn);
 
 // Empty when this process runs in a private namespace (interfaces: lo, v0, v1 only; and v2
@@ -31,8 +33,17 @@ std::string privateNetworkProblem();
 // is always allowed.
 bool mayRunNetworkTests(int argc, char** argv);
 
+// The names of the network interfaces the sockets of this process use (under Wine, the
+// Linux names of the namespace its wineserver runs in).
+std::set<std::string> interfaceNames();
+
+#ifdef _WIN32
+// True under Wine, whose sockets differ from Windows in a few documented ways.
+bool runningUnderWine();
+#else
 // Runs fn in a child process that first enters a new, empty network namespace (only a
 // loopback that is down, so no route at all). Returns what fn returned as text.
 std::string runWithoutNetwork(std::string (*fn)());
+#endif
 
 } // namespace testnet
