@@ -27,3 +27,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # libgcc, libstdc++ and winpthread inside each binary, no MinGW DLLs to ship.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# What users get carries no symbol tables.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
