@@ -2,7 +2,6 @@
 #include "UdpPeer.h"
 #include "net.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <gmock/gmock.h>
@@ -21,11 +20,13 @@ UdpPeer::Responder echo()
     return [](const ReceivedDatagram& request) { return std::vector<std::string>{request.data}; };
 }
 
+// Dotted text of an address in network byte order (its bytes in memory order).
 std::string ipText(std::uint32_t networkOrder)
 {
-    in_addr address{};
-    address.s_addr = networkOrder;
-    return inet_ntoa(address);
+    unsigned char bytes[4];
+    std::memcpy(bytes, &networkOrder, sizeof bytes);
+    return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
+           std::to_string(bytes[3]);
 }
 
 std::string raisedText(const std::function<void()>& action)
