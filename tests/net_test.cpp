@@ -6,10 +6,13 @@
 #include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <arpa/inet.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using testing::HasSubstr;
 
@@ -20,14 +23,14 @@ UdpPeer::Responder echo()
     return [](const ReceivedDatagram& request) { return std::vector<std::string>{request.data}; };
 }
 
-// Dotted text of an address in network byte order (its bytes in memory order).
+#ifndef _WIN32
 std::string ipText(std::uint32_t networkOrder)
 {
-    unsigned char bytes[4];
-    std::memcpy(bytes, &networkOrder, sizeof bytes);
-    return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
-           std::to_string(bytes[3]);
+    in_addr address{};
+    address.s_addr = networkOrder;
+    return inet_ntoa(address);
 }
+#endif
 
 std::string raisedText(const std::function<void()>& action)
 {
@@ -80,6 +83,19 @@ TEST(HostText, DottedQuadsAreRecognisedStrictly)
         EXPECT_EQ(isDottedQuad(text), dotted) << text;
 }
 
+#ifdef _WIN32
+TEST(HostText, LocalhostInAnyCaseReachesLoopback)
+{
+    UdpPeer peer("127.0.0.1", 65535, echo());
+    for (const char* host : {"localhost", "LocalHost", "LOCALHOST"}) {
+        UdpEndpoint endpoint;
+        endpoint.Send(host, 65535, host);
+        const ReceivedDatagram reply = endpoint.ReceiveString(1000);
+        EXPECT_EQ(reply.data, host);
+        EXPECT_EQ(reply.peerIp, "127.0.0.1");
+    }
+}
+#else
 // Runs fn in a child process whose name look-ups read `hosts` in place of /etc/hosts (a
 // mount namespace of the child's own, so nothing outside it sees the change).
 std::string withHostsFile(const std::string& hosts, std::string (*fn)())
@@ -134,6 +150,7 @@ TEST(HostText, LocalhostInAnyCaseReachesLoopback)
     EXPECT_EQ(replies, "module1.tcpmod.test 10.77.0.11; localhost from 127.0.0.1:65535; "
                        "LocalHost from 127.0.0.1:65535; LOCALHOST from 127.0.0.1:65535");
 }
+#endif
 
 TEST(HostText, DottedQuadAndHostNameReachTheModuleAddress)
 {
