@@ -282,9 +282,15 @@ TEST(UdpSocket, ReceiveBufferIsGrantedAndWhatItCannotHoldIsCountedAsDropped)
         small.receive(8192);
         ++received;
     }
+#ifdef _WIN32
+    // Windows keeps no count of a socket's dropped datagrams.
+    EXPECT_FALSE(small.receiveDrops().has_value());
+    EXPECT_LT(received, kSent);
+#else
     ASSERT_TRUE(small.receiveDrops().has_value());
     EXPECT_GT(*small.receiveDrops(), 0u);
     EXPECT_EQ(received + static_cast<int>(*small.receiveDrops()), kSent);
+#endif
 }
 
 #ifdef _WIN32
