@@ -188,6 +188,12 @@ TEST(UdpEndpoint, ActivateKeepsTheSocketAndItsLocalPort)
 
 TEST(UdpEndpoint, LocalAddressIsTheSourceOfWhatItSendsAndAnUnownedOneIsRefused)
 {
+#ifdef _WIN32
+    // Windows sends from the bound address and refuses one the PC lacks with 10049.
+    if (testnet::runningUnderWine())
+        GTEST_SKIP() << "Wine binds an address as a wildcard socket tied to its interface: it sends "
+                        "from the interface's first address and takes an address no interface has";
+#endif
     UdpPeer peer(testnet::moduleIp(1), 65535, echo());
     UdpEndpoint endpoint;
     endpoint.LocalAddress = testnet::moduleIp(2);
