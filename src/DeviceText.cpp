@@ -25,15 +25,21 @@ int sequenceLength(unsigned char lead)
 
 #ifdef _WIN32
 
+// A code page the system cannot convert (Wine lacks 54936) keeps the bytes as they are:
+// an empty text would reach the module in place of the user's.
 std::string convert(std::string_view bytes, UINT from, UINT to)
 {
     if (bytes.empty())
         return {};
     const int size = static_cast<int>(bytes.size());
     const int wide = MultiByteToWideChar(from, 0, bytes.data(), size, nullptr, 0);
+    if (wide <= 0)
+        return std::string(bytes);
     std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(from, 0, bytes.data(), size, utf16.data(), wide);
     const int narrow = WideCharToMultiByte(to, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (narrow <= 0)
+        return std::string(bytes);
     std::string out(static_cast<std::size_t>(narrow), '\0');
     WideCharToMultiByte(to, 0, utf16.data(), wide, out.data(), narrow, nullptr, nullptr);
     return out;

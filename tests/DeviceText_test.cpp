@@ -63,6 +63,9 @@ TEST(DeviceText, EditedTextsGoOutInTheirEncoding)
 {
 #ifdef _WIN32
     EXPECT_EQ(textToDevice("张三", TextEncoding::SystemCodePage), "\xD5\xC5\xC8\xFD");
+    // Windows converts 54936 to the GBK bytes; where it cannot (Wine), the text stays whole.
+    const std::string gb = textToDevice("张三", TextEncoding::Gb18030);
+    EXPECT_TRUE(gb == "\xD5\xC5\xC8\xFD" || gb == "张三") << testing::PrintToString(gb);
 #else
     EXPECT_EQ(textToDevice("张三", TextEncoding::Gb18030), "\xD5\xC5\xC8\xFD");
     EXPECT_EQ(textToDevice("ab", TextEncoding::Gb18030), "ab");
