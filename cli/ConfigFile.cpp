@@ -1,6 +1,7 @@
 #include "ConfigFile.h"
 
 #include "DeviceText.h"
+#include "NumText.h"
 
 #include <chrono>
 #include <ctime>
@@ -26,17 +27,6 @@ json bytesJson(const std::string& bytes)
 }
 
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::optional<std::string> bytesFromJson(const json& value)
 {

@@ -1,7 +1,5 @@
 #include "NumText.h"
 
-namespace {
-
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -12,8 +10,6 @@ int hexDigit(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 std::optional<std::int32_t> scanInteger(std::string_view text)
 {

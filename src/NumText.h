@@ -25,5 +25,8 @@ std::int32_t lenientToInt(std::string_view text);
 // Strict form: raises ConvertError "'<text>' is not a valid integer value".
 std::int32_t strictToInt(std::string_view text);
 
+// Value of one hexadecimal digit in either case; -1 for any other character.
+int hexDigit(char c);
+
 // Plain signed decimal: no leading zeros or blanks, "-" only for negative values.
 std::string decimalText(std::int64_t value);
