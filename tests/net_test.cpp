@@ -100,12 +100,7 @@ TEST(HostText, LocalhostInAnyCaseReachesLoopback)
 // mount namespace of the child's own, so nothing outside it sees the change).
 std::string withHostsFile(const std::string& hosts, std::string (*fn)())
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return "pipe failed";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
+    return testnet::runInChild([&hosts, fn]() -> std::string {
         std::string result;
         char path[] = "/tmp/tcpmod-hosts.XXXXXX";
         const int file = mkstemp(path);
@@ -118,18 +113,8 @@ std::string withHostsFile(const std::string& hosts, std::string (*fn)())
         else
             result = fn();
         unlink(path);
-        const auto written = write(pipeEnds[1], result.data(), result.size());
-        _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    std::string result;
-    char buffer[512];
-    ssize_t got;
-    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
-        result.append(buffer, static_cast<std::size_t>(got));
-    close(pipeEnds[0]);
-    waitpid(child, nullptr, 0);
-    return result;
+        return result;
+    });
 }
 
 TEST(HostText, LocalhostInAnyCaseReachesLoopback)

@@ -41,6 +41,8 @@ std::set<std::string> interfaceNames();
 // True under Wine, whose sockets differ from Windows in a few documented ways.
 bool runningUnderWine();
 #else
+// Runs fn in a forked child process and returns the text it returned there.
+std::string runInChild(const std::function<std::string()>& fn);
 // Runs fn in a child process that first enters a new, empty network namespace (only a
 // loopback that is down, so no route at all). Returns what fn returned as text.
 std::string runWithoutNetwork(std::string (*fn)());

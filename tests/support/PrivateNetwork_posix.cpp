@@ -47,7 +47,7 @@ bool inSecondLan(const std::function<void()>& fn)
     return entered;
 }
 
-std::string runWithoutNetwork(std::string (*fn)())
+std::string runInChild(const std::function<std::string()>& fn)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -55,7 +55,7 @@ std::string runWithoutNetwork(std::string (*fn)())
     const pid_t child = fork();
     if (child == 0) {
         close(pipeEnds[0]);
-        std::string result = unshare(CLONE_NEWNET) == 0 ? fn() : "unshare(CLONE_NEWNET) failed";
+        const std::string result = fn();
         const auto written = write(pipeEnds[1], result.data(), result.size());
         _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
     }
@@ -66,9 +66,13 @@ std::string runWithoutNetwork(std::string (*fn)())
     while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
         result.append(buffer, static_cast<std::size_t>(got));
     close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
+    waitpid(child, nullptr, 0);
     return result;
+}
+
+std::string runWithoutNetwork(std::string (*fn)())
+{
+    return runInChild([fn] { return unshare(CLONE_NEWNET) == 0 ? fn() : "unshare(CLONE_NEWNET) failed"; });
 }
 
 } // namespace testnet
