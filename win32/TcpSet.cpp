@@ -70,7 +70,7 @@ bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter, HWND
     dialog.EditedEntry = &entry;
     EmptyDialogTemplate form{};
     // An ordinary resizable frame, topmost; the dialog's controls take part in Tab.
-    form.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN | DS_MODALFRAME;
+    form.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME;
     form.header.dwExtendedStyle = WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
     const INT_PTR result =
         DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &form.header, owner, &TTcpSetFrm::dialogProc,

@@ -95,8 +95,8 @@ HWND TTcpIpFrm::create(HINSTANCE instance)
     RegisterClassExW(&windowClass);
 
     if (CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, wide(texts::kApplicationTitle).c_str(),
-                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, nullptr, nullptr, instance, this) == nullptr)
+                        WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                        nullptr, nullptr, instance, this) == nullptr)
         return nullptr;
     createMembers();
     ConfigureDiscoveryEndpoint(idpclnt1);
