@@ -92,6 +92,15 @@ void setFont(HWND control, HFONT font)
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+void keepOwnDialogLayout(HWND dialog)
+{
+    constexpr int kDisableAll = 1; // DDC_DISABLE_ALL
+    using SetBehaviour = BOOL(WINAPI*)(HWND, int, int);
+    static const auto setBehaviour = user32Function<SetBehaviour>("SetDialogDpiChangeBehavior");
+    if (setBehaviour != nullptr)
+        setBehaviour(dialog, kDisableAll, kDisableAll);
+}
+
 void placeCentred(HWND window, int clientWidth, int clientHeight)
 {
     const RECT outer = outerRect(window, clientWidth, clientHeight);

@@ -21,6 +21,10 @@ int scaled(int pixels, UINT dpi);
 HFONT createFormFont(UINT dpi);
 void setFont(HWND control, HFONT font);
 
+// A dialog that lays itself out at a new DPI: the system's own rescaling of dialogs (Windows
+// 10 1703 and later) is turned off for it.
+void keepOwnDialogLayout(HWND dialog);
+
 // Gives a top-level window the client size (form pixels at its DPI) and centres it on the
 // work area of its monitor.
 void placeCentred(HWND window, int clientWidth, int clientHeight);

@@ -254,6 +254,7 @@ INT_PTR TTcpSetFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_INITDIALOG: {
         m_model.emplace(m_presenter, ownerHandle(handle), m_access);
+        keepOwnDialogLayout(handle);
         buildForm();
         applyDpi();
         placeCentred(handle, kDialogClientWidth, kDialogClientHeight);
