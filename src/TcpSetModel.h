@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // The two operations the dialog needs from a module; the real roads unless a test gives
 // its own.
@@ -28,6 +29,22 @@ struct ConfigAccess
 // ReadConfigByCommands/WriteConfigByCommands or ReadConfigByLibrary/WriteConfigByLibrary
 // (with the write password), chosen by the entry's road.
 ConfigAccess moduleAccess();
+
+// access, with a Guard alive during each exchange: a front-end's wait cursor, shown
+// while a read or write blocks the dialog, and only then.
+template <typename Guard> ConfigAccess whileGuarded(ConfigAccess access)
+{
+    return {
+        [read = std::move(access.read)](const TModelParm& entry, TModelConfig& config) {
+            Guard guard;
+            return read(entry, config);
+        },
+        [write = std::move(access.write)](const TModelParm& entry, const TModelConfig& config) {
+            Guard guard;
+            return write(entry, config);
+        },
+    };
+}
 
 // Whether text has the form: DottedIpv4 is four decimal parts 0 to 255 separated by full
 // stops, Port a whole decimal number 0 to 65535 of digits only; Free takes anything.

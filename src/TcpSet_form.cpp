@@ -49,21 +49,6 @@ QWidget* makeControl(QWidget* page, const ControlSpec& spec)
     return control;
 }
 
-// The wait cursor while a module exchange blocks the dialog, and only then.
-ConfigAccess withBusyCursor(ConfigAccess access)
-{
-    return {
-        [read = std::move(access.read)](const TModelParm& entry, TModelConfig& config) {
-            BusyCursor busy;
-            return read(entry, config);
-        },
-        [write = std::move(access.write)](const TModelParm& entry, const TModelConfig& config) {
-            BusyCursor busy;
-            return write(entry, config);
-        },
-    };
-}
-
 using Stroke = void (*)(QPainter&);
 
 void strokeTick(QPainter& painter)
@@ -130,7 +115,7 @@ QColor backgroundColour(FieldBackground background)
 }
 
 TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter, ConfigAccess access)
-    : m_model(presenter, ownerHandle(this), withBusyCursor(std::move(access)))
+    : m_model(presenter, ownerHandle(this), whileGuarded<BusyCursor>(std::move(access)))
 {
     setObjectName(QStringLiteral("TcpSetFrm"));
     setWindowTitle(toQt(texts::kDialogTitle));

@@ -441,3 +441,38 @@ TEST_F(TcpSetModelTest, ATextReadTooLongMayStillBeShortened)
 }
 
 } // namespace
+
+namespace {
+
+// Counts the guards alive, as a wait cursor would be shown.
+struct CountingGuard
+{
+    static inline int alive = 0;
+    CountingGuard() { ++alive; }
+    ~CountingGuard() { --alive; }
+};
+
+TEST(TcpSetModelGuard, EachExchangeRunsWithTheGuardAliveAndOnlyThen)
+{
+    std::vector<int> seen;
+    ConfigAccess access{
+        [&seen](const TModelParm&, TModelConfig&) {
+            seen.push_back(CountingGuard::alive);
+            return true;
+        },
+        [&seen](const TModelParm&, const TModelConfig&) -> bool {
+            seen.push_back(CountingGuard::alive);
+            throw std::runtime_error("socket");
+        },
+    };
+    const ConfigAccess guarded = whileGuarded<CountingGuard>(std::move(access));
+    TModelConfig config;
+    EXPECT_TRUE(guarded.read(TModelParm{}, config));
+    EXPECT_EQ(CountingGuard::alive, 0);
+    // A raised error still ends the guard.
+    EXPECT_THROW(guarded.write(TModelParm{}, config), std::runtime_error);
+    EXPECT_EQ(CountingGuard::alive, 0);
+    EXPECT_THAT(seen, ElementsAre(1, 1));
+}
+
+} // namespace

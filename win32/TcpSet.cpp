@@ -12,21 +12,6 @@ TTcpSetFrm* s_instance = nullptr; // the one existing dialog
 // Reports a refused paste once the edit's change is over.
 constexpr UINT kReportTooLong = WM_APP + 1;
 
-// The wait cursor while a module exchange blocks the dialog, and only then.
-ConfigAccess withBusyCursor(ConfigAccess access)
-{
-    return {
-        [read = std::move(access.read)](const TModelParm& entry, TModelConfig& config) {
-            BusyCursor busy;
-            return read(entry, config);
-        },
-        [write = std::move(access.write)](const TModelParm& entry, const TModelConfig& config) {
-            BusyCursor busy;
-            return write(entry, config);
-        },
-    };
-}
-
 // An empty dialog template: the form builds its controls itself, in pixels.
 struct alignas(DWORD) EmptyDialogTemplate
 {
@@ -44,7 +29,7 @@ TTcpSetFrm* TTcpSetFrm::instance()
 }
 
 TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter, ConfigAccess access)
-    : m_presenter(presenter), m_access(withBusyCursor(std::move(access)))
+    : m_presenter(presenter), m_access(whileGuarded<BusyCursor>(std::move(access)))
 {
 }
 
