@@ -123,6 +123,29 @@ DisplayText textFromDevice(std::string_view bytes)
 #endif
 }
 
+bool canEncode(std::string_view utf8Text, TextEncoding encoding)
+{
+    const std::string bytes = textToDevice(utf8Text, encoding);
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return true;
+    case TextEncoding::Gb18030:
+#ifdef _WIN32
+        return convert(bytes, 54936, CP_UTF8) == utf8Text;
+#else
+        return convert(bytes, "GB18030", "UTF-8") == utf8Text;
+#endif
+    case TextEncoding::SystemCodePage:
+#ifdef _WIN32
+        // Also catches the code page's "best fit" stand-ins ("e" for "é").
+        return convert(bytes, CP_ACP, CP_UTF8) == utf8Text;
+#else
+        return true;
+#endif
+    }
+    return true;
+}
+
 std::string textToDevice(std::string_view utf8Text, TextEncoding encoding)
 {
     switch (encoding) {

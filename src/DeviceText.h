@@ -29,5 +29,9 @@ DisplayText textFromDevice(std::string_view bytes);
 // become "?" (only possible for the Windows code page).
 std::string textToDevice(std::string_view utf8Text, TextEncoding encoding);
 
+// Whether encoding carries every character of the display text, so that textToDevice
+// loses nothing (a Windows code page lacks most characters outside its script).
+bool canEncode(std::string_view utf8Text, TextEncoding encoding);
+
 // The encoding a new text (none read) is written in on this platform.
 TextEncoding platformTextEncoding();

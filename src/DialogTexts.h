@@ -33,6 +33,9 @@ inline constexpr std::string_view kMalformedSuffix = "格式不正确!";
 // "使用者：不能超过8191字节!".
 inline constexpr std::string_view kTooLongPrefix = "不能超过";
 inline constexpr std::string_view kTooLongSuffix = "字节!";
+// A changed text with characters its encoding lacks: label caption + this,
+// "设备名：含有无法写入模块的字符!".
+inline constexpr std::string_view kUnencodableSuffix = "含有无法写入模块的字符!";
 // Caught errors that carry no text of their own.
 inline constexpr std::string_view kUnknownError = "Unknown error";
 

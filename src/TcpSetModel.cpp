@@ -285,6 +285,10 @@ std::optional<TcpSetModel::Problem> TcpSetModel::firstProblem() const
             continue;
         if (!wellFormed(spec.id))
             return Problem{spec.id, std::string(spec.label) + std::string(texts::kMalformedSuffix)};
+        // Sent anyway, such characters would reach the module as "?".
+        const EditState& edit = m_edits[controlIndex(spec.id)];
+        if (!canEncode(edit.text, edit.loaded.readAs))
+            return Problem{spec.id, std::string(spec.label) + std::string(texts::kUnencodableSuffix)};
         if (wireBytes(spec.id, m_edits[controlIndex(spec.id)].text) > maxTextBytes())
             return Problem{spec.id, tooLongMessage(spec.id)};
     }

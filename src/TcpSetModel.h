@@ -129,8 +129,9 @@ public:
     // The bytes the field's text may take on the wire: maxReadableValueBytes(road()).
     std::size_t maxTextBytes() const;
 
-    // The first changed field, in control order, that is malformed or too long, with the
-    // message that names it; nothing when all may be written.
+    // The first changed field, in control order, that is malformed, holds characters its
+    // encoding lacks or is too long, with the message that names it; nothing when all may
+    // be written.
     struct Problem
     {
         ControlId field;

@@ -73,4 +73,27 @@ TEST(DeviceText, EditedTextsGoOutInTheirEncoding)
     EXPECT_EQ(textToDevice("张三", TextEncoding::Utf8), "张三");
 }
 
+TEST(DeviceText, SaysWhetherAnEncodingCarriesAText)
+{
+    const char* const smiley = "\xF0\x9F\x98\x80";
+    const struct
+    {
+        const char* text;
+        TextEncoding encoding;
+        bool carried;
+    } cases[] = {
+        {"新模块", TextEncoding::Utf8, true},
+#ifndef _WIN32
+        // (Windows has GB18030 as code page 54936; the Wine here lacks it.)
+        {"新模块", TextEncoding::Gb18030, true},
+        {smiley, TextEncoding::Gb18030, true},
+#endif
+        {"Module-A", TextEncoding::SystemCodePage, true},
+        // No Windows code page but UTF-8 has it; Linux's system code page is UTF-8.
+        {smiley, TextEncoding::SystemCodePage, platformTextEncoding() != TextEncoding::SystemCodePage},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(canEncode(c.text, c.encoding), c.carried) << c.text << " " << static_cast<int>(c.encoding);
+}
+
 } // namespace

@@ -370,6 +370,26 @@ TEST_F(TcpSetModelTest, EditedTextGoesBackInTheEncodingItWasReadIn)
 #endif
 }
 
+TEST_F(TcpSetModelTest, TextItsEncodingLacksIsRefusedAtOkNotSentAsQuestionMarks)
+{
+    open(commandRecord());
+    const std::string smiley = "\xF0\x9F\x98\x80";
+    m_model.setText(edt2, smiley);
+    const ConfirmResult result = ok();
+    if (canEncode(smiley, platformTextEncoding())) {
+        // Linux: UTF-8 carries it.
+        EXPECT_EQ(result.outcome, ConfirmOutcome::Written);
+        ASSERT_EQ(m_written.size(), 1u);
+        EXPECT_EQ(m_written[0].DeviceName, smiley);
+        return;
+    }
+    // Windows: the system code page lacks it.
+    EXPECT_EQ(result.outcome, ConfirmOutcome::Malformed);
+    EXPECT_EQ(result.field, edt2);
+    EXPECT_THAT(m_presenter.hints, ElementsAre("设备名：含有无法写入模块的字符!"));
+    EXPECT_TRUE(m_written.empty());
+}
+
 struct LimitCase
 {
     ConfigRoad road;
