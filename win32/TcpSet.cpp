@@ -36,6 +36,8 @@ TTcpSetFrm::TTcpSetFrm(MessagePresenter& presenter, ConfigAccess access)
 TTcpSetFrm::~TTcpSetFrm()
 {
     FormDestroy();
+    if (m_pageKeys != nullptr)
+        UnhookWindowsHookEx(m_pageKeys);
     // The window and its buttons are gone by now.
     for (HIMAGELIST images : m_images) {
         if (images != nullptr)
@@ -217,6 +219,26 @@ LRESULT CALLBACK TTcpSetFrm::filterProc(HWND edit, UINT message, WPARAM wParam, 
     return DefSubclassProc(edit, message, wParam, lParam);
 }
 
+LRESULT CALLBACK TTcpSetFrm::pageKeyHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    // The dialog's own message loop hands each message here first: Ctrl+Tab and
+    // Ctrl+Shift+Tab change the page, as in Windows' property sheets.
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    TTcpSetFrm* form = s_instance;
+    if (code == MSGF_DIALOGBOX && form != nullptr && message->message == WM_KEYDOWN &&
+        message->wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) != 0 &&
+        GetAncestor(message->hwnd, GA_ROOT) == form->handle) {
+        const DialogPage shown = IsWindowVisible(form->ts1) ? DialogPage::Network : DialogPage::Serial;
+        const DialogPage next = shown == DialogPage::Network ? DialogPage::Serial : DialogPage::Network;
+        form->showPage(next);
+        HWND page = next == DialogPage::Network ? form->ts1 : form->ts2;
+        SendMessageW(form->handle, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetNextDlgTabItem(page, nullptr, FALSE)), TRUE);
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 INT_PTR CALLBACK TTcpSetFrm::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
@@ -240,6 +262,7 @@ INT_PTR TTcpSetFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG: {
         m_model.emplace(m_presenter, ownerHandle(handle), m_access);
         keepOwnDialogLayout(handle);
+        m_pageKeys = SetWindowsHookExW(WH_MSGFILTER, &TTcpSetFrm::pageKeyHook, nullptr, GetCurrentThreadId());
         buildForm();
         applyDpi();
         placeCentred(handle, kDialogClientWidth, kDialogClientHeight);

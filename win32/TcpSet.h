@@ -56,6 +56,7 @@ private:
 
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK pageKeyHook(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK filterProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
 
@@ -89,5 +90,6 @@ private:
     std::exception_ptr m_loadError;
     HFONT m_font = nullptr;
     HIMAGELIST m_images[2]{};
-    bool m_rendering = false; // texts set by render() are no user edits
+    bool m_rendering = false;   // texts set by render() are no user edits
+    HHOOK m_pageKeys = nullptr; // Ctrl+Tab, Ctrl+Shift+Tab
 };
