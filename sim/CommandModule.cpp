@@ -44,6 +44,10 @@ CommandModule::CommandModule(ModuleSpec spec) : m_spec(std::move(spec)) {}
 ModuleReply CommandModule::receive(std::string_view data, bool atOwnAddress, std::mt19937& rng)
 {
     const std::string code = commandCode(data);
+    if (m_gone || faultFor(m_spec, code).kind == FaultKind::Gone) {
+        m_gone = true;
+        return {};
+    }
     if (code == "X")
         return probe(rng);
     if (code == "W")

@@ -22,12 +22,17 @@ public:
     ModuleReply receive(std::string_view data, bool atOwnAddress, std::mt19937& rng);
 
     const ModuleSpec& spec() const { return m_spec; }
-    // Keeps session, selection and staged values.
-    void setSpec(ModuleSpec spec) { m_spec = std::move(spec); }
+    // Keeps session, selection and staged values; a vanished module is back.
+    void setSpec(ModuleSpec spec)
+    {
+        m_spec = std::move(spec);
+        m_gone = false;
+    }
     void setFault(const std::string& code, Fault fault) { m_spec.faults[code] = fault; }
 
     bool inSession() const { return m_session; }
     bool selected() const { return m_selected; }
+    bool gone() const { return m_gone; }
     const std::map<std::string, std::string>& staged() const { return m_staged; }
 
 private:
@@ -39,6 +44,7 @@ private:
     ModuleSpec m_spec;
     bool m_session = false;
     bool m_selected = false;
+    bool m_gone = false;
     std::map<std::string, std::string> m_staged; // by read code
 };
 

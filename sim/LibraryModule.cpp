@@ -3,6 +3,7 @@
 #include "MxWire.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace sim {
 
@@ -19,7 +20,45 @@ bool isLibraryKey(const std::string& key)
     return std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
+const char* faultKeyOf(mx::MessageType type)
+{
+    switch (type) {
+    case mx::MessageType::Search:
+        return kSearchFault;
+    case mx::MessageType::Fetch:
+        return kFetchFault;
+    case mx::MessageType::Modify:
+        return kModifyFault;
+    default:
+        return "";
+    }
+}
+
 } // namespace
+
+std::string configReply(const ModuleSpec& spec, const std::string& nonce)
+{
+    mx::Message config{mx::MessageType::Config, {nonce}};
+    for (const auto& [key, value] : spec.values) {
+        if (spec.failKeys.count(key) == 0) {
+            config.fields.push_back(key);
+            config.fields.push_back(value);
+        }
+    }
+    return mx::encode(config);
+}
+
+bool configFits(const std::map<std::string, std::string>& values)
+{
+    ModuleSpec probe;
+    probe.values = values;
+    return configReply(probe, std::to_string(UINT32_MAX)).size() <= mx::kMaxMessageSize;
+}
+
+bool configFits(const ModuleSpec& spec)
+{
+    return configFits(spec.values);
+}
 
 LibraryModule::LibraryModule(ModuleSpec spec) : m_spec(std::move(spec)) {}
 
@@ -27,8 +66,12 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
                                    std::uint16_t fromPort)
 {
     const auto message = mx::decode(data);
-    if (!message)
+    if (m_gone || !message)
         return {};
+    if (faultFor(m_spec, faultKeyOf(message->type)).kind == FaultKind::Gone) {
+        m_gone = true;
+        return {};
+    }
     const std::string& nonce = message->fields[0];
     const std::string tagText = std::to_string(m_spec.tag);
 
@@ -50,14 +93,7 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
             return shapeReply(Fault{}, refused(nonce, "refused"));
         if (message->fields[1] != tagText)
             return shapeReply(fault, refused(nonce, "tag"));
-        mx::Message config{mx::MessageType::Config, {nonce}};
-        for (const auto& [key, value] : m_spec.values) {
-            if (m_spec.failKeys.count(key) == 0) {
-                config.fields.push_back(key);
-                config.fields.push_back(value);
-            }
-        }
-        return shapeReply(fault, mx::encode(config));
+        return shapeReply(fault, configReply(m_spec, nonce));
     }
     if (message->type == mx::MessageType::Modify) {
         const Fault fault = faultFor(m_spec, kModifyFault);
@@ -92,8 +128,13 @@ std::string LibraryModule::modify(const std::vector<std::string>& fields)
         if (!isLibraryKey(fields[i]))
             return refused(nonce, "key " + fields[i]);
     }
+    auto values = m_spec.values;
     for (std::size_t i = 3; i + 1 < fields.size(); i += 2)
-        m_spec.values[fields[i]] = fields[i + 1];
+        values[fields[i]] = fields[i + 1];
+    // A configuration the next fetch could not carry is refused whole.
+    if (!configFits(values))
+        return refused(nonce, "size");
+    m_spec.values = std::move(values);
     return mx::encode({mx::MessageType::Accepted, {nonce}});
 }
 

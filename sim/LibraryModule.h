@@ -22,17 +22,31 @@ public:
                         std::uint16_t fromPort);
 
     const ModuleSpec& spec() const { return m_spec; }
-    void setSpec(ModuleSpec spec) { m_spec = std::move(spec); }
+    // A vanished module is back.
+    void setSpec(ModuleSpec spec)
+    {
+        m_spec = std::move(spec);
+        m_gone = false;
+    }
+    bool gone() const { return m_gone; }
     void setFault(const std::string& key, Fault fault) { m_spec.faults[key] = fault; }
 
 private:
     std::string modify(const std::vector<std::string>& fields);
 
     ModuleSpec m_spec;
+    bool m_gone = false;
     // The last modify answered, so that a resent one is answered alike and not applied twice.
     std::string m_lastModifyFrom;
     std::string m_lastModifyNonce;
     std::string m_lastModifyAnswer;
 };
+
+// The configuration message a fetch is answered with (failKeys left out).
+std::string configReply(const ModuleSpec& spec, const std::string& nonce);
+// Whether every value fits one configuration message, with the longest nonce: a module
+// refuses a modify that would break this, as the wire format cannot carry it.
+bool configFits(const std::map<std::string, std::string>& values);
+bool configFits(const ModuleSpec& spec);
 
 } // namespace sim

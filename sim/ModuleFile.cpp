@@ -1,5 +1,6 @@
 #include "ModuleFile.h"
 
+#include "LibraryModule.h"
 #include "MxWire.h"
 #include "net.h"
 
@@ -25,9 +26,17 @@ const std::map<std::string, FaultKind>& faultNames()
     static const std::map<std::string, FaultKind> names{
         {"none", FaultKind::None},         {"refuse", FaultKind::Refuse}, {"silent", FaultKind::Silent},
         {"late", FaultKind::Late},         {"twice", FaultKind::Twice},   {"empty", FaultKind::Empty},
-        {"oversize", FaultKind::Oversize},
+        {"oversize", FaultKind::Oversize}, {"gone", FaultKind::Gone},
     };
     return names;
+}
+
+// "[json.exception.parse_error.101] parse error at line 3, ...": the part after the tag.
+std::string messageOf(const json::exception& error)
+{
+    const std::string what = error.what();
+    const auto tagEnd = what.find("] ");
+    return tagEnd == std::string::npos ? what : what.substr(tagEnd + 2);
 }
 
 bool contains(const std::vector<std::string>& list, const std::string& item)
@@ -55,7 +64,12 @@ std::int64_t integerMember(const json& object, const char* name, const std::stri
                            std::int64_t max)
 {
     const json& member = object.at(name);
-    if (!member.is_number_integer() || member.get<std::int64_t>() < min || member.get<std::int64_t>() > max)
+    // An unsigned number past INT64_MAX would read back as a negative one.
+    const bool inRange = member.is_number_unsigned()
+                             ? max >= 0 && member.get<std::uint64_t>() <= static_cast<std::uint64_t>(max)
+                             : member.is_number_integer() && member.get<std::int64_t>() >= min &&
+                                   member.get<std::int64_t>() <= max;
+    if (!inRange)
         fail(where + "." + name,
              "must be a whole number from " + std::to_string(min) + " to " + std::to_string(max));
     return member.get<std::int64_t>();
@@ -102,8 +116,10 @@ void readFaults(const json& faults, ModuleSpec& spec, const std::string& where)
         const auto named =
             kindText.is_string() ? faultNames().find(kindText.get<std::string>()) : faultNames().end();
         if (named == faultNames().end())
-            fail(at, "must be one of none, refuse, silent, late, twice, empty, oversize (or {\"kind\": ..., "
-                     "\"delayMs\": N})");
+            fail(
+                at,
+                "must be one of none, refuse, silent, late, twice, empty, oversize, gone (or {\"kind\": ..., "
+                "\"delayMs\": N})");
         fault.kind = named->second;
         if (item.is_object()) {
             for (const auto& [name, unused] : item.items()) {
@@ -223,11 +239,9 @@ std::vector<ModuleSpec> parseModules(const std::string& jsonText, const std::str
     json document;
     try {
         document = json::parse(jsonText);
-    } catch (const json::parse_error& error) {
-        std::string what = error.what();
-        // "[json.exception.parse_error.101] parse error at line 3, ...": the part after the tag.
-        const auto tagEnd = what.find("] ");
-        fail(origin, tagEnd == std::string::npos ? what : what.substr(tagEnd + 2));
+    } catch (const json::exception& error) {
+        // Any of the library's errors: a number too large for a double is out_of_range.
+        fail(origin, messageOf(error));
     }
     if (!document.is_object() || !document.contains("modules") || !document.at("modules").is_array())
         fail(origin, "must hold an object with a list \"modules\"");
@@ -243,8 +257,11 @@ std::vector<ModuleSpec> parseModules(const std::string& jsonText, const std::str
         try {
             spec = readModule(list[i], where);
         } catch (const json::exception& error) {
-            fail(where, error.what());
+            fail(where, messageOf(error));
         }
+        if (spec.kind == ModuleKind::Library && !configFits(spec))
+            fail(where + ".values", "make a configuration reply longer than the library's " +
+                                        std::to_string(mx::kMaxMessageSize) + "-byte limit");
         for (const auto& other : modules) {
             if (other.mac == spec.mac)
                 fail(where + ".mac", "'" + spec.mac + "' is used twice");

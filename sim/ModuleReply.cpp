@@ -10,6 +10,7 @@ ModuleReply shapeReply(const Fault& fault, std::string text, int delayMs)
     reply.delayMs = delayMs;
     switch (fault.kind) {
     case FaultKind::Silent:
+    case FaultKind::Gone:
         break;
     case FaultKind::Late:
         reply.delayMs += std::max(fault.delayMs, 0);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <iostream>
 #include <mutex>
 #include <stdexcept>
@@ -92,7 +93,12 @@ public:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_eventsChanged;
     std::vector<Module> m_modules;
-    std::vector<WireEvent> m_events;
+    std::deque<WireEvent> m_events;
+    std::size_t m_eventBytes = 0;
+    std::uint64_t m_eventsLogged = 0;
+
+    void log(WireEvent event);
+    void clearLog();
 
 private:
     void run();
@@ -234,8 +240,8 @@ void Simulator::Impl::serve(const Source& source, const ReceivedDatagram& datagr
         const bool atOwnAddress = source.module == static_cast<int>(i);
         if (!atOwnAddress && (source.module >= 0 || portOf(target.spec().kind) != source.port))
             continue;
-        m_events.push_back({target.spec().mac, datagram.data, datagram.peerIp, datagram.peerPort,
-                            !atOwnAddress, source.port});
+        log({target.spec().mac, datagram.data, datagram.peerIp, datagram.peerPort, !atOwnAddress,
+             source.port});
         const ModuleReply reply =
             target.command
                 ? target.command->receive(datagram.data, atOwnAddress, m_rng)
@@ -246,6 +252,23 @@ void Simulator::Impl::serve(const Source& source, const ReceivedDatagram& datagr
     m_eventsChanged.notify_all();
 }
 
+void Simulator::Impl::log(WireEvent event)
+{
+    m_eventBytes += event.data.size();
+    m_events.push_back(std::move(event));
+    ++m_eventsLogged;
+    while (m_events.size() > kEventLogLimit || (m_eventBytes > kEventLogBytes && m_events.size() > 1)) {
+        m_eventBytes -= m_events.front().data.size();
+        m_events.pop_front();
+    }
+}
+
+void Simulator::Impl::clearLog()
+{
+    m_events.clear();
+    m_eventBytes = 0;
+}
+
 void Simulator::Impl::schedule(const ModuleReply& reply, const Module& from, const ReceivedDatagram& request)
 {
     if (reply.datagrams.empty())
@@ -254,6 +277,8 @@ void Simulator::Impl::schedule(const ModuleReply& reply, const Module& from, con
     const std::uint32_t address = resolveHost(request.peerIp);
     const auto due = Clock::now() + std::chrono::milliseconds(reply.delayMs);
     for (const auto& data : reply.datagrams) {
+        if (m_pending.size() >= kPendingLimit)
+            break; // a real module's queue is short too; UDP may lose a reply
         PendingSend send{due, m_sendOrder++, via, address, request.peerPort, data};
         const auto at =
             std::upper_bound(m_pending.begin(), m_pending.end(), send, [](const auto& a, const auto& b) {
@@ -288,7 +313,23 @@ Simulator::~Simulator() = default;
 std::vector<WireEvent> Simulator::events() const
 {
     std::lock_guard lock(m_impl->m_mutex);
-    return m_impl->m_events;
+    return {m_impl->m_events.begin(), m_impl->m_events.end()};
+}
+
+std::uint64_t Simulator::eventsLogged() const
+{
+    std::lock_guard lock(m_impl->m_mutex);
+    return m_impl->m_eventsLogged;
+}
+
+std::vector<WireEvent> Simulator::eventsAfter(std::uint64_t seen, std::uint64_t& logged) const
+{
+    std::lock_guard lock(m_impl->m_mutex);
+    const auto& log = m_impl->m_events;
+    logged = m_impl->m_eventsLogged;
+    const std::uint64_t unseen = logged > seen ? logged - seen : 0;
+    const auto kept = static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(unseen, log.size()));
+    return {log.end() - kept, log.end()};
 }
 
 std::vector<WireEvent> Simulator::eventsFor(const std::string& mac) const
@@ -304,7 +345,7 @@ std::vector<WireEvent> Simulator::eventsFor(const std::string& mac) const
 void Simulator::clearEvents()
 {
     std::lock_guard lock(m_impl->m_mutex);
-    m_impl->m_events.clear();
+    m_impl->clearLog();
 }
 
 bool Simulator::waitForEvents(std::size_t count, std::chrono::milliseconds timeout) const
@@ -344,6 +385,13 @@ bool Simulator::selected(const std::string& mac) const
     std::lock_guard lock(m_impl->m_mutex);
     const Module& found = m_impl->module(mac);
     return found.command && found.command->selected();
+}
+
+bool Simulator::gone(const std::string& mac) const
+{
+    std::lock_guard lock(m_impl->m_mutex);
+    const Module& found = m_impl->module(mac);
+    return found.command ? found.command->gone() : found.library->gone();
 }
 
 std::vector<std::string> Simulator::macs() const

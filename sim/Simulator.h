@@ -36,6 +36,12 @@ inline constexpr std::uint16_t kLibraryPort = 41799;
 inline constexpr const char* kWritePassword = "52417";
 // Size of an Oversize reply: longer than the program's 8192-byte receive buffer.
 inline constexpr std::size_t kOversizeBytes = 9000;
+// The event log keeps the latest datagrams only, so a long run or a flood of junk cannot
+// grow it without bound: at most this many events and this many bytes of data.
+inline constexpr std::size_t kEventLogLimit = 20000;
+inline constexpr std::size_t kEventLogBytes = 8u << 20;
+// Replies waiting for their due time (late faults); beyond this, new ones are dropped.
+inline constexpr std::size_t kPendingLimit = 10000;
 
 enum class ModuleKind
 {
@@ -48,12 +54,14 @@ enum class ModuleKind
 enum class FaultKind
 {
     None,
-    Refuse,  // reply "N" (command) or a refusal message (library) instead
-    Silent,  // no reply
-    Late,    // the reply leaves delayMs later
-    Twice,   // the reply is sent two times
-    Empty,   // a zero-length datagram instead of the reply
-    Oversize // the reply padded to kOversizeBytes
+    Refuse,   // reply "N" (command) or a refusal message (library) instead
+    Silent,   // no reply
+    Late,     // the reply leaves delayMs later
+    Twice,    // the reply is sent two times
+    Empty,    // a zero-length datagram instead of the reply
+    Oversize, // the reply padded to kOversizeBytes
+    Gone      // the module vanishes at this request: it does not act, and answers nothing
+              // more until setModule brings it back
 };
 
 struct Fault
@@ -127,7 +135,13 @@ public:
     Simulator& operator=(const Simulator&) = delete;
 
     // Accessors taking a MAC raise std::invalid_argument for a MAC no module has.
+    // The log holds the latest kEventLogLimit events (and kEventLogBytes of data) at most.
     std::vector<WireEvent> events() const; // every module's, in arrival order
+    // Events logged since the start, those dropped from the log's front included.
+    std::uint64_t eventsLogged() const;
+    // The logged events after the first `seen` of all time that the log still holds; logged
+    // becomes eventsLogged() of the same moment.
+    std::vector<WireEvent> eventsAfter(std::uint64_t seen, std::uint64_t& logged) const;
     std::vector<WireEvent> eventsFor(const std::string& mac) const;
     void clearEvents();
     // Waits until at least count events are logged (all modules), at most timeout.
@@ -139,7 +153,8 @@ public:
     std::string currentIp(const std::string& mac) const;
     bool inSession(const std::string& mac) const;
     bool selected(const std::string& mac) const;
-    std::vector<std::string> macs() const; // in the order given
+    bool gone(const std::string& mac) const; // vanished by a Gone fault
+    std::vector<std::string> macs() const;   // in the order given
 
     void setFault(const std::string& mac, const std::string& codeOrKey, Fault fault);
     // Replaces a module's spec (flags, faults, values); a new ip moves its sockets.

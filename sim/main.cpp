@@ -52,14 +52,13 @@ int main(int argc, char** argv)
         sim::Simulator simulator(options.modules);
         std::cout << "tcpmodsim: serving " << options.modules.size() << " modules\n"
                   << sim::describeModules(options.modules) << std::flush;
-        std::size_t printed = 0;
+        std::uint64_t printed = 0;
         while (g_stop == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             if (!options.verbose)
                 continue;
-            const auto events = simulator.events();
-            for (; printed < events.size(); ++printed) {
-                const auto& event = events[printed];
+            // The log keeps the latest events only: what fell off its front is not printed.
+            for (const auto& event : simulator.eventsAfter(printed, printed)) {
                 std::cout << event.moduleMac << " <- " << event.fromIp << ":" << event.fromPort
                           << (event.broadcast ? " (broadcast) " : " ") << printable(event.data) << '\n';
             }

@@ -234,6 +234,22 @@ TEST_F(CommandModuleTest, RefusedCommitChangesNothingButASilentOneCommits)
     EXPECT_EQ(module.spec().values.at("GDN"), " new name");
 }
 
+TEST_F(CommandModuleTest, GoneModuleCommitsNothingAndAnswersNothingUntilRestored)
+{
+    send("L");
+    send("SDN new name");
+    module.setFault("E", {FaultKind::Gone, 0});
+    EXPECT_THAT(send("E"), IsEmpty());
+    EXPECT_TRUE(module.gone());
+    for (const char* request : {"X", "L", "GDN", "O"})
+        EXPECT_THAT(send(request), IsEmpty()) << request;
+    EXPECT_EQ(module.spec().values.at("GDN"), "TCP-11");
+    auto spec = module.spec();
+    spec.faults.clear();
+    module.setSpec(spec);
+    EXPECT_THAT(send("L"), ElementsAre("A"));
+}
+
 TEST_F(CommandModuleTest, RefusedSelectionSelectsNothing)
 {
     module.setFault("W", {FaultKind::Refuse, 0});

@@ -154,6 +154,34 @@ TEST_F(LibraryModuleTest, ResentModifyIsAnsweredAgainButAppliedOnce)
     EXPECT_EQ(module.spec().values.at("NAME"), "other peer") << "a nonce counts per peer";
 }
 
+TEST_F(LibraryModuleTest, ModifyThatAFetchCouldNotCarryIsRefusedWhole)
+{
+    const std::string big(9000, 'v');
+    ASSERT_EQ(send(modify("9", "52417", {{"NAME", big}}))[0].type, MessageType::Accepted);
+    const auto answers = send(modify("10", "52417", {{"C1_PORT", "1"}, {"MASK", big}}));
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0], (Message{MessageType::Refused, {"10", "size"}}));
+    EXPECT_EQ(module.spec().values.at("C1_PORT"), "8080");
+    EXPECT_EQ(module.spec().values.at("MASK"), "255.255.255.0");
+    const auto fetched = send({MessageType::Fetch, {"4294967295", "7"}});
+    ASSERT_EQ(fetched.size(), 1u) << "every later fetch still fits one message";
+    EXPECT_EQ(fetched[0].type, MessageType::Config);
+}
+
+TEST_F(LibraryModuleTest, GoneModuleActsOnNothingAndAnswersNothingUntilRestored)
+{
+    module.setFault(sim::kModifyFault, {FaultKind::Gone, 0});
+    EXPECT_THAT(send(modify("9", "52417", {{"NAME", "lost"}})), IsEmpty());
+    EXPECT_TRUE(module.gone());
+    EXPECT_THAT(send({MessageType::Search, {"1"}}), IsEmpty());
+    EXPECT_THAT(send({MessageType::Fetch, {"2", "7"}}), IsEmpty());
+    EXPECT_EQ(module.spec().values.at("NAME"), "MX-31") << "the modify never ran";
+    auto spec = module.spec();
+    spec.faults.clear();
+    module.setSpec(spec);
+    EXPECT_EQ(send({MessageType::Fetch, {"3", "7"}}).size(), 1u);
+}
+
 TEST_F(LibraryModuleTest, ModifiedAddressMovesTheModule)
 {
     send(modify("9", "52417", {{"IP", "10.77.0.40"}}));

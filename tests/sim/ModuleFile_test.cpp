@@ -97,7 +97,7 @@ TEST(ModuleFile, MembersOverrideTheDefaults)
 
 TEST(ModuleFile, MistakesAreNamedWithTheirPlace)
 {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"{", "t.json: parse error"},
         {"[]", "must hold an object with a list \"modules\""},
         {R"({"modules": {}})", "must hold an object with a list \"modules\""},
@@ -131,6 +131,20 @@ TEST(ModuleFile, MistakesAreNamedWithTheirPlace)
          "tag: must be a whole number"},
         {R"({"modules": [{"kind": "library", "ip": "10.77.0.31", "failKeys": ["PORT"]}]})",
          "not a library key"},
+        // Errors of the JSON library other than parse errors, and numbers past a field's type.
+        {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": 1E400}]})",
+         "number overflow"},
+        {R"({"modules": [{"kind": "library", "ip": "10.77.0.31", "searchPort": 18446744073709551615}]})",
+         "searchPort: must be a whole number from -2147483648 to 2147483647"},
+        {R"({"modules": [{"kind": "library", "ip": "10.77.0.31", "tag": 18446744073709551615}]})",
+         "tag: must be a whole number from 0 to 255"},
+        {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": 9223372036854775808}]})",
+         "probeJitterMs: must be a whole number"},
+        {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": 1.5}]})",
+         "probeJitterMs: must be a whole number"},
+        {R"({"modules": [{"kind": "library", "ip": "10.77.0.31", "values": {"NAME": ")" +
+             std::string(16400, 'n') + R"("}}]})",
+         "modules[0].values: make a configuration reply longer than"},
         {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "mac": "A"},
                          {"kind": "command", "ip": "10.77.0.12", "mac": "A"}]})",
          "modules[1].mac: 'A' is used twice"},
