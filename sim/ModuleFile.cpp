@@ -31,6 +31,24 @@ const std::map<std::string, FaultKind>& faultNames()
     return names;
 }
 
+// A text from the file in single quotes, control bytes written as \xHH, so that a message
+// stays one line whatever the file holds.
+std::string inQuotes(const std::string& text)
+{
+    std::string out = "'";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "'";
+}
+
 // "[json.exception.parse_error.101] parse error at line 3, ...": the part after the tag.
 std::string messageOf(const json::exception& error)
 {
@@ -90,7 +108,7 @@ void readValues(const json& values, ModuleSpec& spec, const std::string& where)
     const auto& allowed = spec.kind == ModuleKind::Command ? readCodes() : libraryKeys();
     for (const auto& [key, value] : values.items()) {
         if (!contains(allowed, key))
-            fail(where, "'" + key + "' is not a " +
+            fail(where, inQuotes(key) + " is not a " +
                             (spec.kind == ModuleKind::Command ? "read code (GON .. GDT)"
                                                               : "library key (NAME .. C1_DATAB)"));
         if (!value.is_string())
@@ -107,7 +125,7 @@ void readFaults(const json& faults, ModuleSpec& spec, const std::string& where)
         const std::string at = where + "." + code;
         if (!isFaultCode(spec.kind, code))
             fail(where,
-                 "'" + code + "' is not a command code" +
+                 inQuotes(code) + " is not a command code" +
                      (spec.kind == ModuleKind::Library ? " (library modules: SEARCH, FETCH, MODIFY)" : ""));
         Fault fault;
         const json& kindText = item.is_string()   ? item
@@ -124,7 +142,7 @@ void readFaults(const json& faults, ModuleSpec& spec, const std::string& where)
         if (item.is_object()) {
             for (const auto& [name, unused] : item.items()) {
                 if (name != "kind" && name != "delayMs")
-                    fail(at, "unknown member '" + name + "'");
+                    fail(at, "unknown member " + inQuotes(name));
             }
             if (item.contains("delayMs"))
                 fault.delayMs = static_cast<int>(integerMember(item, "delayMs", at, 0, 60000));
@@ -163,11 +181,11 @@ ModuleSpec readModule(const json& item, const std::string& where)
     const bool isCommand = kind == "command";
     for (const auto& [name, unused] : item.items()) {
         if (!contains(isCommand ? commandMembers : libraryMembers, name))
-            fail(where, "unknown member '" + name + "' for a " + kind + " module");
+            fail(where, "unknown member " + inQuotes(name) + " for a " + kind + " module");
     }
     const std::string ip = textMember(item, "ip", where);
     if (!isDottedQuad(ip))
-        fail(where + ".ip", "'" + ip + "' is not an IPv4 address");
+        fail(where + ".ip", inQuotes(ip) + " is not an IPv4 address");
     const std::string mac = item.contains("mac") ? textMember(item, "mac", where) : macForIp(ip);
     if (mac.empty())
         fail(where + ".mac", "must not be empty");
@@ -247,7 +265,7 @@ std::vector<ModuleSpec> parseModules(const std::string& jsonText, const std::str
         fail(origin, "must hold an object with a list \"modules\"");
     for (const auto& [name, unused] : document.items()) {
         if (name != "modules")
-            fail(origin, "unknown member '" + name + "'");
+            fail(origin, "unknown member " + inQuotes(name));
     }
     std::vector<ModuleSpec> modules;
     const json& list = document.at("modules");
@@ -264,7 +282,7 @@ std::vector<ModuleSpec> parseModules(const std::string& jsonText, const std::str
                                         std::to_string(mx::kMaxMessageSize) + "-byte limit");
         for (const auto& other : modules) {
             if (other.mac == spec.mac)
-                fail(where + ".mac", "'" + spec.mac + "' is used twice");
+                fail(where + ".mac", inQuotes(spec.mac) + " is used twice");
             if (other.ip == spec.ip && other.kind == spec.kind)
                 fail(where + ".ip", spec.ip + " is used by two modules of one kind");
         }

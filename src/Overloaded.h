@@ -5,3 +5,6 @@ template <class... Fs> struct Overloaded : Fs...
 {
     using Fs::operator()...;
 };
+
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;

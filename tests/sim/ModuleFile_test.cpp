@@ -140,6 +140,7 @@ TEST(ModuleFile, MistakesAreNamedWithTheirPlace)
          "tag: must be a whole number from 0 to 255"},
         {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": 9223372036854775808}]})",
          "probeJitterMs: must be a whole number"},
+        {"{\"modules\": [], \"a\\nb\\u001b\": 1}", "unknown member 'a\\x0Ab\\x1B'"},
         {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": 1.5}]})",
          "probeJitterMs: must be a whole number"},
         {R"({"modules": [{"kind": "library", "ip": "10.77.0.31", "values": {"NAME": ")" +
