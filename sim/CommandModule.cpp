@@ -44,19 +44,21 @@ CommandModule::CommandModule(ModuleSpec spec) : m_spec(std::move(spec)) {}
 ModuleReply CommandModule::receive(std::string_view data, bool atOwnAddress, std::mt19937& rng)
 {
     const std::string code = commandCode(data);
-    if (m_gone || faultFor(m_spec, code).kind == FaultKind::Gone) {
+    if (m_gone)
+        return {};
+    const Fault fault = takeFault(m_spec, code);
+    if (fault.kind == FaultKind::Gone) {
         m_gone = true;
         return {};
     }
     if (code == "X")
-        return probe(rng);
+        return probe(fault, rng);
     if (code == "W")
-        return select(data.substr(1));
+        return select(data.substr(1), fault);
 
     // Broadcast commands are for the selected module only.
     if (!atOwnAddress && !m_selected)
         return {};
-    const Fault fault = faultFor(m_spec, code);
     if (fault.kind == FaultKind::Refuse)
         return refusal();
 
@@ -90,9 +92,8 @@ ModuleReply CommandModule::receive(std::string_view data, bool atOwnAddress, std
     return shapeReply(fault, "N");
 }
 
-ModuleReply CommandModule::probe(std::mt19937& rng) const
+ModuleReply CommandModule::probe(const Fault& fault, std::mt19937& rng) const
 {
-    const Fault fault = faultFor(m_spec, "X");
     if (fault.kind == FaultKind::Refuse)
         return refusal();
     int jitter = 0;
@@ -103,14 +104,13 @@ ModuleReply CommandModule::probe(std::mt19937& rng) const
         fault, "M" + m_spec.mac + "/" + (name == m_spec.values.end() ? std::string() : name->second), jitter);
 }
 
-ModuleReply CommandModule::select(std::string_view mac)
+ModuleReply CommandModule::select(std::string_view mac, const Fault& fault)
 {
     if (!sameMac(mac, m_spec.mac)) {
         // A selection of another module ends this one's.
         m_selected = false;
         return {};
     }
-    const Fault fault = faultFor(m_spec, "W");
     if (fault.kind == FaultKind::Refuse)
         return refusal();
     m_selected = true;

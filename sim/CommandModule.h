@@ -36,8 +36,8 @@ public:
     const std::map<std::string, std::string>& staged() const { return m_staged; }
 
 private:
-    ModuleReply probe(std::mt19937& rng) const;
-    ModuleReply select(std::string_view mac);
+    ModuleReply probe(const Fault& fault, std::mt19937& rng) const;
+    ModuleReply select(std::string_view mac, const Fault& fault);
     void commit();
     void endSession();
 

@@ -68,7 +68,8 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
     const auto message = mx::decode(data);
     if (m_gone || !message)
         return {};
-    if (faultFor(m_spec, faultKeyOf(message->type)).kind == FaultKind::Gone) {
+    const Fault fault = takeFault(m_spec, faultKeyOf(message->type));
+    if (fault.kind == FaultKind::Gone) {
         m_gone = true;
         return {};
     }
@@ -76,7 +77,6 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
     const std::string tagText = std::to_string(m_spec.tag);
 
     if (message->type == mx::MessageType::Search) {
-        const Fault fault = faultFor(m_spec, kSearchFault);
         if (fault.kind == FaultKind::Refuse)
             return shapeReply(Fault{}, refused(nonce, "refused"));
         return shapeReply(fault,
@@ -88,7 +88,6 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
         return {};
 
     if (message->type == mx::MessageType::Fetch) {
-        const Fault fault = faultFor(m_spec, kFetchFault);
         if (fault.kind == FaultKind::Refuse || m_spec.failFetch)
             return shapeReply(Fault{}, refused(nonce, "refused"));
         if (message->fields[1] != tagText)
@@ -96,7 +95,6 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
         return shapeReply(fault, configReply(m_spec, nonce));
     }
     if (message->type == mx::MessageType::Modify) {
-        const Fault fault = faultFor(m_spec, kModifyFault);
         if (fault.kind == FaultKind::Refuse)
             return shapeReply(Fault{}, refused(nonce, "refused"));
         const std::string from = fromIp + ":" + std::to_string(fromPort);

@@ -137,15 +137,17 @@ void readFaults(const json& faults, ModuleSpec& spec, const std::string& where)
             fail(
                 at,
                 "must be one of none, refuse, silent, late, twice, empty, oversize, gone (or {\"kind\": ..., "
-                "\"delayMs\": N})");
+                "\"delayMs\": N, \"skip\": N})");
         fault.kind = named->second;
         if (item.is_object()) {
             for (const auto& [name, unused] : item.items()) {
-                if (name != "kind" && name != "delayMs")
+                if (name != "kind" && name != "delayMs" && name != "skip")
                     fail(at, "unknown member " + inQuotes(name));
             }
             if (item.contains("delayMs"))
                 fault.delayMs = static_cast<int>(integerMember(item, "delayMs", at, 0, 60000));
+            if (item.contains("skip"))
+                fault.skip = static_cast<int>(integerMember(item, "skip", at, 0, 1000000));
         }
         spec.faults[code] = fault;
     }

@@ -35,10 +35,16 @@ ModuleReply shapeReply(const Fault& fault, std::string text, int delayMs)
     return reply;
 }
 
-Fault faultFor(const ModuleSpec& spec, const std::string& codeOrKey)
+Fault takeFault(ModuleSpec& spec, const std::string& codeOrKey)
 {
     const auto it = spec.faults.find(codeOrKey);
-    return it == spec.faults.end() ? Fault{} : it->second;
+    if (it == spec.faults.end())
+        return {};
+    if (it->second.skip > 0) {
+        --it->second.skip;
+        return {};
+    }
+    return it->second;
 }
 
 std::string valueOf(const std::map<std::string, std::string>& values, const std::string& key)

@@ -19,8 +19,8 @@ struct ModuleReply
 // since a refused command must not act).
 ModuleReply shapeReply(const Fault& fault, std::string text, int delayMs = 0);
 
-// The fault set for a code or key, FaultKind::None when there is none.
-Fault faultFor(const ModuleSpec& spec, const std::string& codeOrKey);
+// The fault for a request of that code or key now, counting down its skip.
+Fault takeFault(ModuleSpec& spec, const std::string& codeOrKey);
 
 // The value stored under key, empty when there is none.
 std::string valueOf(const std::map<std::string, std::string>& values, const std::string& key);

@@ -68,6 +68,9 @@ struct Fault
 {
     FaultKind kind = FaultKind::None;
     int delayMs = 0; // for Late
+    // The first `skip` requests of the code that reach the module are served as if there
+    // were no fault (counted down as they pass): a fault at the third fetch is skip 2.
+    int skip = 0;
 };
 
 // Fault keys of library modules: one per message of the library's protocol.

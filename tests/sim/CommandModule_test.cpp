@@ -250,6 +250,16 @@ TEST_F(CommandModuleTest, GoneModuleCommitsNothingAndAnswersNothingUntilRestored
     EXPECT_THAT(send("L"), ElementsAre("A"));
 }
 
+TEST_F(CommandModuleTest, SkippedFaultLetsTheFirstRequestsPass)
+{
+    module.setFault("GDN", {FaultKind::Refuse, 0, 2});
+    send("L");
+    EXPECT_THAT(send("GDN"), ElementsAre("ATCP-11"));
+    EXPECT_THAT(send("GDN"), ElementsAre("ATCP-11"));
+    EXPECT_THAT(send("GDN"), ElementsAre("N"));
+    EXPECT_THAT(send("GDN"), ElementsAre("N"));
+}
+
 TEST_F(CommandModuleTest, RefusedSelectionSelectsNothing)
 {
     module.setFault("W", {FaultKind::Refuse, 0});
