@@ -137,6 +137,14 @@ Strings fullWrite()
     return sent;
 }
 
+std::map<std::string, std::string> valuesAfterWrite()
+{
+    std::map<std::string, std::string> values = moduleValues();
+    for (const std::string& command : newRecordWrites())
+        values[sim::readCodeOf(command.substr(0, 3))] = command.substr(3);
+    return values;
+}
+
 Strings concat(Strings first, const Strings& second)
 {
     first.insert(first.end(), second.begin(), second.end());

@@ -39,6 +39,8 @@ const Strings& fullRead();
 TModelConfig newRecord();
 Strings newRecordWrites();
 Strings fullWrite();
+// The module's values once newRecord() was committed.
+std::map<std::string, std::string> valuesAfterWrite();
 
 Strings concat(Strings first, const Strings& second);
 
