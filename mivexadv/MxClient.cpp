@@ -207,7 +207,31 @@ bool MxClient::modify(const std::string& ip, const std::string& password, std::u
         request.fields.push_back(value);
     }
     const auto reply = exchange(ip, request, MessageType::Accepted);
-    return reply && reply->type == MessageType::Accepted;
+    if (reply)
+        return reply->type == MessageType::Accepted;
+    // No answer at all: the request or only its reply was lost. The module's configuration
+    // tells which, so that a modify is reported done exactly when it took effect.
+    return changesApplied(ip, tag);
+}
+
+bool MxClient::changesApplied(const std::string& ip, std::uint32_t tag)
+{
+    std::string at = ip; // a module that took a new address answers only there
+    for (const auto& [key, value] : m_changes) {
+        if (key == "IP" && isDottedQuad(value))
+            at = value;
+    }
+    const auto reply =
+        exchange(at, {MessageType::Fetch, {nextNonce(), std::to_string(tag)}}, MessageType::Config);
+    if (!reply || reply->type != MessageType::Config)
+        return false;
+    std::map<std::string, std::string> config;
+    for (std::size_t i = 1; i + 1 < reply->fields.size(); i += 2)
+        config[reply->fields[i]] = reply->fields[i + 1];
+    return std::all_of(m_changes.begin(), m_changes.end(), [&](const auto& change) {
+        const auto it = config.find(change.first);
+        return it != config.end() && it->second == change.second;
+    });
 }
 
 } // namespace mx

@@ -57,7 +57,8 @@ public:
     void resetChanges() { m_changes.clear(); }
     // A key given again replaces its earlier value.
     void addChange(const std::string& key, const std::string& value);
-    // Sends the pending changes; true only when the module accepted them.
+    // Sends the pending changes; true only when the module accepted them. When no answer
+    // came at all, a fetch decides: true only when the module holds every change.
     bool modify(const std::string& ip, const std::string& password, std::uint32_t tag);
 
 private:
@@ -67,6 +68,7 @@ private:
     // Sends request to ip and waits for a reply of one of the types with the request's
     // nonce; resends once when none came.
     std::optional<Message> exchange(const std::string& ip, const Message& request, MessageType accepted);
+    bool changesApplied(const std::string& ip, std::uint32_t tag);
 
     std::unique_ptr<UdpSocket> m_socket;
     std::uint32_t m_nonce;

@@ -225,8 +225,12 @@ TEST_F(MivexAdvTest, SilentModuleCostsABoundedWait)
     EXPECT_EQ(
         std::count_if(events.begin(), events.end(), [](const sim::WireEvent& e) { return !e.broadcast; }), 2)
         << "sent, and sent once more";
+    simulator.setFault(kMacA, sim::kFetchFault, {});
     simulator.setFault(kMacA, sim::kModifyFault, {sim::FaultKind::Silent, 0});
-    EXPECT_NE(modify(ipA, "52417", 1, {{"NAME", "x"}}), 1);
+    EXPECT_EQ(modify(ipA, "52417", 1, {{"NAME", "x"}}), 1) << "taken, only the reply was lost";
+    simulator.setFault(kMacA, sim::kModifyFault, {sim::FaultKind::Gone, 0});
+    EXPECT_NE(modify(ipA, "52417", 1, {{"NAME", "y"}}), 1);
+    EXPECT_EQ(simulator.values(kMacA).at("NAME"), "x");
 }
 
 TEST_F(MivexAdvTest, ModifyWithTheWritePasswordChangesTheModule)
