@@ -117,6 +117,8 @@ TEST(TcpmodsimErrors, BadOptionsAndFilesGiveOneLineAndStatusTwo)
 {
     const std::string broken = writeTemp("{\"modules\": [");
     const std::string wrongKind = writeTemp(R"({"modules": [{"kind": "router", "ip": "10.77.0.11"}]})");
+    const std::string hugeNumber =
+        writeTemp(R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": 1E400}]})");
     const ErrorCase cases[] = {
         {"unknown option", {"--bogus"}, "tcpmodsim: unknown option '--bogus' (see --help)"},
         {"nothing to serve", {}, "tcpmodsim: no modules given"},
@@ -127,6 +129,7 @@ TEST(TcpmodsimErrors, BadOptionsAndFilesGiveOneLineAndStatusTwo)
          "tcpmodsim: /nonexistent/modules.json: cannot be read"},
         {"malformed file", {"--file", broken}, "tcpmodsim: " + broken + ": parse error"},
         {"wrong kind", {"--file", wrongKind}, "modules[0].kind: must be \"command\" or \"library\""},
+        {"number too large", {"--file", hugeNumber}, "tcpmodsim: " + hugeNumber + ": number overflow"},
     };
     for (const auto& c : cases) {
         Program program(c.arguments);
@@ -140,6 +143,7 @@ TEST(TcpmodsimErrors, BadOptionsAndFilesGiveOneLineAndStatusTwo)
     }
     std::remove(broken.c_str());
     std::remove(wrongKind.c_str());
+    std::remove(hugeNumber.c_str());
 }
 
 TEST(TcpmodsimErrors, AddressTheHostDoesNotOwnIsReported)
