@@ -33,8 +33,12 @@ std::optional<std::int32_t> reference(const std::string& text)
         if (!ok)
             return std::nullopt;
     }
+    // Hexadecimal: at most eight digits, leading zeros included; decimal: any number of
+    // leading zeros.
+    if (base == 16 && digits.size() > 8)
+        return std::nullopt;
     digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
-    if (digits.size() > (base == 10 ? 10u : 8u))
+    if (digits.size() > 10)
         return std::nullopt;
     const unsigned long long magnitude = std::stoull(digits, nullptr, base);
     if (base == 16) // a 32-bit pattern; the sign negates it with wrap-around
