@@ -78,6 +78,10 @@ public:
     {
         m_pid = fork();
         if (m_pid == 0) {
+            // Under AddressSanitizer freed memory waits in a quarantine of 256 MB by default,
+            // which would hide the program's own memory: keep it small.
+            const char* asan = std::getenv("ASAN_OPTIONS");
+            setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":quarantine_size_mb=8").c_str(), 1);
             const std::string command = commandIp() + "," + kCommandMac;
             const std::string library = libraryIp() + ",00-4D-58-00-00-12," + std::to_string(kTag);
             execl(TCPMODSIM_PATH, TCPMODSIM_PATH, "--command", command.c_str(), "--library", library.c_str(),
