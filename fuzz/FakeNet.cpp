@@ -45,6 +45,13 @@ const std::vector<Sent>& sent()
 
 using fakenet::state;
 
+SocketError socketError(int wsaNumber)
+{
+    // The texts the code under test compares with.
+    return SocketError("Socket Error # " + std::to_string(wsaNumber) + "\r\n" +
+                       (wsaNumber == WsaError::MessageTooLong ? "Message too long." : ""));
+}
+
 bool isDottedQuad(std::string_view text)
 {
     int parts = 0;
@@ -78,6 +85,14 @@ UdpSocket::~UdpSocket() = default;
 void UdpSocket::setBroadcast(bool) {}
 void UdpSocket::setReuseAddress() {}
 void UdpSocket::bind(const std::string&, std::uint16_t) {}
+int UdpSocket::setReceiveBuffer(int bytes)
+{
+    return bytes;
+}
+std::optional<std::uint64_t> UdpSocket::receiveDrops() const
+{
+    return std::nullopt;
+}
 std::uint16_t UdpSocket::localPort() const
 {
     return 50000;
@@ -104,7 +119,7 @@ ReceivedDatagram UdpSocket::receive(std::size_t bufferSize)
     s.queued.reset();
     // As the real socket does: a datagram longer than the buffer is taken off and raises.
     if (datagram.data.size() > bufferSize)
-        throw SocketError("Socket Error # 10040\r\nMessage too long.");
+        throw socketError(WsaError::MessageTooLong);
     return datagram;
 }
 
