@@ -52,26 +52,6 @@ SocketError socketError(int wsaNumber)
                        (wsaNumber == WsaError::MessageTooLong ? "Message too long." : ""));
 }
 
-bool isDottedQuad(std::string_view text)
-{
-    int parts = 0;
-    std::size_t at = 0;
-    while (true) {
-        std::size_t digits = 0;
-        unsigned value = 0;
-        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) && digits < 4) {
-            value = value * 10 + static_cast<unsigned>(text[at++] - '0');
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || value > 255)
-            return false;
-        if (++parts == 4)
-            return at == text.size();
-        if (at >= text.size() || text[at++] != '.')
-            return false;
-    }
-}
-
 std::uint32_t resolveHost(const std::string& host)
 {
     in_addr address{};

@@ -30,3 +30,6 @@ int hexDigit(char c);
 
 // Plain signed decimal: no leading zeros or blanks, "-" only for negative values.
 std::string decimalText(std::int64_t value);
+
+// Four dot-separated decimal parts, each 0..255, nothing else.
+bool isDottedQuad(std::string_view text);

@@ -194,29 +194,6 @@ int lastSocketError()
 #endif
 }
 
-bool isDottedQuad(std::string_view text)
-{
-    int parts = 0;
-    std::size_t i = 0;
-    while (true) {
-        std::size_t digits = 0;
-        int value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 4) {
-            value = value * 10 + (text[i] - '0');
-            ++i;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || value > 255)
-            return false;
-        ++parts;
-        if (i == text.size())
-            return parts == 4;
-        if (text[i] != '.' || parts == 4)
-            return false;
-        ++i;
-    }
-}
-
 std::uint32_t resolveHost(const std::string& host)
 {
     std::string text = host;

@@ -2,6 +2,8 @@
 // The socket layer: the only place that talks to the platform's sockets.
 // Errors are numbered as Windows Sockets numbers them, on every platform.
 
+#include "NumText.h" // isDottedQuad
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -49,8 +51,6 @@ struct ReceivedDatagram
 // 127.0.0.1, a dotted quad of 0..255 parts is taken as it is, anything else is looked up
 // (first IPv4 address). A failed look-up raises the socket error, 11001 for an unknown name.
 std::uint32_t resolveHost(const std::string& host);
-// Four dot-separated decimal parts, each 0..255.
-bool isDottedQuad(std::string_view text);
 
 // One IPv4 datagram socket, owned. Used by UdpEndpoint, the simulator and the stand-in
 // library; every failure raises SocketError with the texts users see.
