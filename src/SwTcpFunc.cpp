@@ -30,6 +30,50 @@ bool ExchangeCommand(const std::string& host, const std::string& command, std::u
     return true;
 }
 
+ConfigMember memberOf(ConfigField field)
+{
+    using F = ConfigField;
+    switch (field) {
+    case F::UserName:
+        return &TModelConfig::UserName;
+    case F::DeviceName:
+        return &TModelConfig::DeviceName;
+    case F::MacAddress:
+        return &TModelConfig::MacAddress;
+    case F::IpAddress:
+        return &TModelConfig::IpAddress;
+    case F::IpMode:
+        return &TModelConfig::IpMode;
+    case F::LocalPort:
+        return &TModelConfig::LocalPort;
+    case F::Protocol:
+        return &TModelConfig::Protocol;
+    case F::WorkMode:
+        return &TModelConfig::WorkMode;
+    case F::TargetIp:
+        return &TModelConfig::TargetIp;
+    case F::TargetPort:
+        return &TModelConfig::TargetPort;
+    case F::Gateway:
+        return &TModelConfig::Gateway;
+    case F::NetMask:
+        return &TModelConfig::NetMask;
+    case F::BaudIndex:
+        return &TModelConfig::BaudIndex;
+    case F::Parity:
+        return &TModelConfig::Parity;
+    case F::DataBitsIndex:
+        return &TModelConfig::DataBitsIndex;
+    case F::StopBitsIndex:
+        return &TModelConfig::StopBitsIndex;
+    case F::GfcValue:
+        return &TModelConfig::GfcValue;
+    case F::GdtValue:
+        return &TModelConfig::GdtValue;
+    }
+    return &TModelConfig::GdtValue;
+}
+
 ConfigRoad roadOf(const TModelParm& entry)
 {
     return entry.ViaCommandProtocol != 0 ? ConfigRoad::Commands : ConfigRoad::Library;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 
 // One found module. Text fields hold the wire's 8-bit bytes, never re-encoded here.
 struct TModelParm
@@ -61,6 +62,11 @@ struct TModelConfig
     // Values and texts as read: two records are equal when a writer sends the same for both.
     bool operator==(const TModelConfig&) const = default;
 };
+
+// The record's member that holds a field: a text, a 32-bit number or a one-byte code.
+using ConfigMember =
+    std::variant<std::string TModelConfig::*, std::int32_t TModelConfig::*, std::uint8_t TModelConfig::*>;
+ConfigMember memberOf(ConfigField field);
 
 constexpr std::uint16_t kCommandPort = 65535;
 

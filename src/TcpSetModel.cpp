@@ -8,60 +8,27 @@ namespace {
 
 using enum ControlId;
 
+// The field's member when it holds a T, else nullptr.
+template <typename T> T* fieldAs(TModelConfig& config, ConfigField field)
+{
+    const ConfigMember member = memberOf(field);
+    T TModelConfig::*const* held = std::get_if<T TModelConfig::*>(&member);
+    return held != nullptr ? &(config.**held) : nullptr;
+}
+
 std::string* textField(TModelConfig& config, ConfigField field)
 {
-    switch (field) {
-    case ConfigField::UserName:
-        return &config.UserName;
-    case ConfigField::DeviceName:
-        return &config.DeviceName;
-    case ConfigField::MacAddress:
-        return &config.MacAddress;
-    case ConfigField::IpAddress:
-        return &config.IpAddress;
-    case ConfigField::TargetIp:
-        return &config.TargetIp;
-    case ConfigField::Gateway:
-        return &config.Gateway;
-    case ConfigField::NetMask:
-        return &config.NetMask;
-    default:
-        return nullptr;
-    }
+    return fieldAs<std::string>(config, field);
 }
 
 std::int32_t* numberField(TModelConfig& config, ConfigField field)
 {
-    switch (field) {
-    case ConfigField::LocalPort:
-        return &config.LocalPort;
-    case ConfigField::TargetPort:
-        return &config.TargetPort;
-    case ConfigField::IpMode:
-        return &config.IpMode;
-    default:
-        return nullptr;
-    }
+    return fieldAs<std::int32_t>(config, field);
 }
 
 std::uint8_t* codeField(TModelConfig& config, ConfigField field)
 {
-    switch (field) {
-    case ConfigField::Protocol:
-        return &config.Protocol;
-    case ConfigField::WorkMode:
-        return &config.WorkMode;
-    case ConfigField::BaudIndex:
-        return &config.BaudIndex;
-    case ConfigField::Parity:
-        return &config.Parity;
-    case ConfigField::DataBitsIndex:
-        return &config.DataBitsIndex;
-    case ConfigField::StopBitsIndex:
-        return &config.StopBitsIndex;
-    default:
-        return nullptr;
-    }
+    return fieldAs<std::uint8_t>(config, field);
 }
 
 std::int32_t fieldCode(TModelConfig& config, ConfigField field)
