@@ -1,9 +1,11 @@
 #include "TcpSet.h"
 
+#include "DialogOpening.h"
 #include "QtText.h"
 #include "TcpSetInput.h"
 
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,30 +46,23 @@ void TTcpSetFrm::FormDestroy()
 
 bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter, ConfigAccess access)
 {
-    if (s_instance != nullptr && s_instance->isVisible())
-        return false; // one dialog at a time
+    DialogOpening opening;
+    if (!opening.begin())
+        return false;
     // A closed dialog may still wait for its deferred destruction; it is not reused.
     delete s_instance;
 
     auto* dialog = new TTcpSetFrm(presenter, std::move(access));
     s_instance = dialog;
     dialog->EditedEntry = &entry;
-    bool loaded = false;
-    try {
-        loaded = dialog->LoadConfig(entry);
-    } catch (...) {
-        dialog->reject();
-        throw;
-    }
-    if (!loaded) {
-        dialog->reject();
-        return false;
-    }
     // Taken as the dialog finishes: its deferred destruction may run before exec() returns.
     int result = QDialog::Rejected;
     connect(dialog, &QDialog::finished, dialog, [&result](int finishedWith) { result = finishedWith; });
-    dialog->exec();
-    return result == QDialog::Accepted;
+    if (opening.load([&] { return dialog->LoadConfig(entry); }))
+        dialog->exec();
+    else
+        dialog->reject();
+    return opening.end(result == QDialog::Accepted);
 }
 
 bool TTcpSetFrm::LoadConfig(const TModelParm& entry)
@@ -115,17 +110,11 @@ void TTcpSetFrm::btn3Click()
     if (EditedEntry == nullptr)
         return;
     const ConfirmResult result = m_model.btn3Click(*EditedEntry);
-    switch (result.outcome) {
-    case ConfirmOutcome::Written:
+    if (result.closesDialog()) {
         accept();
-        return;
-    case ConfirmOutcome::Malformed:
-        pgc1->setCurrentWidget(controlSpec(result.field).page == DialogPage::Network ? ts1 : ts2);
-        m_controls[controlIndex(result.field)]->setFocus();
-        return;
-    case ConfirmOutcome::Failed:
-        // The dialog stays open with the user's values, to retry or cancel.
-        return;
+    } else if (const std::optional<ControlId> field = result.fieldToShow()) {
+        pgc1->setCurrentWidget(controlSpec(*field).page == DialogPage::Network ? ts1 : ts2);
+        m_controls[controlIndex(*field)]->setFocus();
     }
 }
 
@@ -147,15 +136,15 @@ bool TTcpSetFrm::edt5KeyPress(const QKeyEvent& event) const
 
 bool TTcpSetFrm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (watched == edt5)
-            return !edt5KeyPress(key);
-        for (ControlId id :
-             {ControlId::edt4, ControlId::edt6, ControlId::edt7, ControlId::edt8, ControlId::edt9}) {
-            if (watched == edit(id))
-                return !edt4KeyPress(key, id);
-        }
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.kind != ControlKind::Edit || spec.accepts == TypedChars::Any || watched != edit(spec.id))
+            continue;
+        const auto accepts = [this, id = spec.id](char32_t c) { return m_model.acceptsChar(id, c); };
+        if (event->type() == QEvent::KeyPress)
+            return spec.id == ControlId::edt5 ? !edt5KeyPress(static_cast<const QKeyEvent&>(*event))
+                                              : !edt4KeyPress(static_cast<const QKeyEvent&>(*event), spec.id);
+        if (event->type() == QEvent::InputMethod)
+            return !passesCharFilter(static_cast<const QInputMethodEvent&>(*event), accepts);
     }
     return QDialog::eventFilter(watched, event);
 }

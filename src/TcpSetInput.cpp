@@ -2,6 +2,7 @@
 
 #include "QtText.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -43,6 +44,15 @@ bool passesCharFilter(const QKeyEvent& event, const std::function<bool(char32_t)
     if (isPassedKey(event.key()) || isEditingShortcut(event))
         return true;
     for (char32_t c : event.text().toUcs4()) {
+        if (!accepts(c))
+            return false;
+    }
+    return true;
+}
+
+bool passesCharFilter(const QInputMethodEvent& event, const std::function<bool(char32_t)>& accepts)
+{
+    for (char32_t c : event.commitString().toUcs4()) {
         if (!accepts(c))
             return false;
     }

@@ -15,6 +15,11 @@ class QKeyEvent;
 // whichever way the platform delivers them; asks accepts for every other typed character.
 bool passesCharFilter(const QKeyEvent& event, const std::function<bool(char32_t)>& accepts);
 
+class QInputMethodEvent;
+// True when an input method's committed text may reach the field: every character passes
+// accepts.
+bool passesCharFilter(const QInputMethodEvent& event, const std::function<bool(char32_t)>& accepts);
+
 // Refuses a change the model refuses; a refused paste is reported once the change is over.
 class ReadBackValidator : public QValidator
 {

@@ -4,6 +4,8 @@
 #include "NumText.h"
 #include "net.h"
 
+#include <algorithm>
+
 namespace {
 
 using enum ControlId;
@@ -86,7 +88,8 @@ std::size_t codePoints(std::string_view utf8)
 }
 
 // How many characters an edit from oldText to newText inserted.
-std::size_t insertedChars(std::string_view oldText, std::string_view newText)
+// What an edit put in place of what it removed.
+std::string_view insertedText(std::string_view oldText, std::string_view newText)
 {
     std::size_t prefix = 0;
     while (prefix < oldText.size() && prefix < newText.size() && oldText[prefix] == newText[prefix])
@@ -95,7 +98,13 @@ std::size_t insertedChars(std::string_view oldText, std::string_view newText)
     while (suffix < oldText.size() - prefix && suffix < newText.size() - prefix &&
            oldText[oldText.size() - 1 - suffix] == newText[newText.size() - 1 - suffix])
         ++suffix;
-    return codePoints(newText.substr(prefix, newText.size() - prefix - suffix));
+    return newText.substr(prefix, newText.size() - prefix - suffix);
+}
+
+// A module's name never holds one; Ctrl+Backspace types 0x7F into a classic edit control.
+bool isControlChar(char32_t c)
+{
+    return c < 0x20 || c == 0x7F;
 }
 
 } // namespace
@@ -195,7 +204,7 @@ bool TcpSetModel::acceptsChar(ControlId id, char32_t c) const
     const bool digit = c >= U'0' && c <= U'9';
     switch (controlSpec(id).accepts) {
     case TypedChars::Any:
-        return true;
+        return !isControlChar(c);
     case TypedChars::Digits:
         return digit;
     case TypedChars::DigitsAndFullStop:
@@ -216,11 +225,15 @@ std::size_t TcpSetModel::wireBytes(ControlId id, std::string_view utf8Text) cons
 
 EditVerdict TcpSetModel::judgeEdit(ControlId id, std::string_view oldText, std::string_view newText) const
 {
+    const std::string_view inserted = insertedText(oldText, newText);
+    if (std::any_of(inserted.begin(), inserted.end(),
+                    [](char c) { return isControlChar(static_cast<unsigned char>(c)); }))
+        return EditVerdict::Refuse;
     const std::size_t bytes = wireBytes(id, newText);
     // A text read longer than the road allows may still be shortened.
     if (bytes <= maxTextBytes() || bytes <= wireBytes(id, oldText))
         return EditVerdict::Accept;
-    return insertedChars(oldText, newText) > 1 ? EditVerdict::RefuseAndReport : EditVerdict::Refuse;
+    return codePoints(inserted) > 1 ? EditVerdict::RefuseAndReport : EditVerdict::Refuse;
 }
 
 std::string TcpSetModel::tooLongMessage(ControlId id) const

@@ -88,6 +88,15 @@ struct ConfirmResult
 {
     ConfirmOutcome outcome;
     ControlId field = ControlId::edt1; // Malformed: the field to focus
+
+    // What the dialog does next: closes with OK after a write; brings a malformed field's
+    // page to the front with the keyboard on the field; otherwise stays open with the user's
+    // values, to retry or cancel.
+    bool closesDialog() const { return outcome == ConfirmOutcome::Written; }
+    std::optional<ControlId> fieldToShow() const
+    {
+        return outcome == ConfirmOutcome::Malformed ? std::optional(field) : std::nullopt;
+    }
 };
 
 class TcpSetModel
@@ -115,13 +124,14 @@ public:
     // The character filters (edt4KeyPress, edt5KeyPress): whether a typed character may
     // reach the field. Passes the control characters of the editing keys (Backspace, the
     // Ctrl shortcuts for select all, copy, cut, paste, undo and redo) and the dialog keys
-    // (Tab, Enter, Esc); a front-end forwards each character its keys type, as one
-    // UTF-32 code point or UTF-16 unit.
+    // (Tab, Enter, Esc) and no other control character, in any field; a front-end
+    // forwards each character its keys type, as one UTF-32 code point or UTF-16 unit.
     bool acceptsChar(ControlId id, char32_t c) const;
 
-    // Whether an edit may change from oldText to newText: refused when the text would
-    // take more bytes on the wire (in the encoding it goes out in) than the module's road
-    // reads back, unless it shrinks a text that was read longer than that.
+    // Whether an edit may change from oldText to newText: refused quietly when it inserts
+    // a control character, and when the text would take more bytes on the wire (in the
+    // encoding it goes out in) than the module's road reads back, unless it shrinks a text
+    // that was read longer than that.
     EditVerdict judgeEdit(ControlId id, std::string_view oldText, std::string_view newText) const;
     // "<label>不能超过N字节!", and showing it for the field.
     std::string tooLongMessage(ControlId id) const;

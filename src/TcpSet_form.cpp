@@ -6,6 +6,7 @@
 #include "FormLook.h"
 #include "MessageBoxPresenter.h"
 #include "QtText.h"
+#include "TcpIpForm.h"
 #include "TcpSetInput.h"
 
 #include <QApplication>
@@ -49,37 +50,29 @@ QWidget* makeControl(QWidget* page, const ControlSpec& spec)
     return control;
 }
 
-using Stroke = void (*)(QPainter&);
-
-void strokeTick(QPainter& painter)
+QPixmap imagePixmap(const ButtonImage& image, Rgb colour)
 {
-    const std::array<QPointF, 3> points{QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)};
-    painter.drawPolyline(points.data(), static_cast<int>(points.size()));
-}
-
-void strokeCross(QPainter& painter)
-{
-    painter.drawLine(QPointF(4, 4), QPointF(12, 12));
-    painter.drawLine(QPointF(12, 4), QPointF(4, 12));
-}
-
-QPixmap strokePixmap(Stroke stroke, const QColor& colour)
-{
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(kButtonImageSize, kButtonImageSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    stroke(painter);
+    painter.setPen(QPen(QColor(colour.red, colour.green, colour.blue), kButtonImagePen, Qt::SolidLine,
+                        Qt::RoundCap, Qt::RoundJoin));
+    for (const std::span<const ImagePoint> stroke : image.strokes) {
+        QList<QPointF> points;
+        for (const ImagePoint& point : stroke)
+            points.append(QPointF(point.x, point.y));
+        painter.drawPolyline(points.data(), static_cast<int>(points.size()));
+    }
     return pixmap;
 }
 
 // A button image with its greyed form for the disabled state.
-QIcon buttonIcon(Stroke stroke, const QColor& colour)
+QIcon buttonIcon(const ButtonImage& image)
 {
     QIcon icon;
-    icon.addPixmap(strokePixmap(stroke, colour), QIcon::Normal);
-    icon.addPixmap(strokePixmap(stroke, QColor(128, 128, 128)), QIcon::Disabled);
+    icon.addPixmap(imagePixmap(image, image.colour), QIcon::Normal);
+    icon.addPixmap(imagePixmap(image, kDisabledImageColour), QIcon::Disabled);
     return icon;
 }
 
@@ -210,8 +203,8 @@ void TTcpSetFrm::buildPanel()
     }
     btn3 = buttons[0];
     btn4 = buttons[1];
-    btn3->setIcon(buttonIcon(strokeTick, QColor(0, 128, 0)));
-    btn4->setIcon(buttonIcon(strokeCross, QColor(192, 0, 0)));
+    btn3->setIcon(buttonIcon(okImage()));
+    btn4->setIcon(buttonIcon(cancelImage()));
 }
 
 void TTcpSetFrm::connectControls()
@@ -232,8 +225,13 @@ void TTcpSetFrm::connectControls()
             field->setValidator(new ReadBackValidator(m_model, spec.id, this));
             connect(field, &QLineEdit::textChanged, this,
                     [this, id = spec.id](const QString& text) { m_model.setText(id, fromQt(text)); });
-            if (spec.accepts != TypedChars::Any)
+            if (spec.accepts != TypedChars::Any) {
                 field->installEventFilter(this);
+                // An input method's text comes past the key filter: with Chinese punctuation
+                // on, "." would arrive as "。". These fields take no input method, and what
+                // one sends anyway is judged as typed (eventFilter).
+                field->setAttribute(Qt::WA_InputMethodEnabled, false);
+            }
         } else if (spec.id != ControlId::cbb2) {
             connect(list(spec.id), &QComboBox::currentIndexChanged, this,
                     [this, id = spec.id](int position) { m_model.pick(id, position); });

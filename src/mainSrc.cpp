@@ -1,14 +1,13 @@
 #include "mainSrc.h"
 
-#include "BusyCursor.h"
-#include "DeviceText.h"
 #include "DialogTexts.h"
-#include "Discovery.h"
 #include "FormLook.h"
 #include "MessageBoxPresenter.h"
 #include "QtText.h"
+#include "TcpIpForm.h"
 #include "TcpSet.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -17,56 +16,36 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
-#include <algorithm>
 
 namespace {
 
-// Client area of the 506 x 461 window (its frame takes 8 x 27 pixels).
-constexpr int kClientWidth = 498;
-constexpr int kClientHeight = 434;
-constexpr int kOuterWidth = 506;
-constexpr int kOuterHeight = 461;
-constexpr int kGroupWidth = 393;
-constexpr int kPanelWidth = 104;
-
-// One row of lv1; it owns the entry it shows.
-class DeviceItem : public QTreeWidgetItem
+QRect rectOf(const FormRect& bounds)
 {
-public:
-    static constexpr int kType = QTreeWidgetItem::UserType + 1;
-
-    explicit DeviceItem(const TModelParm& entry) : QTreeWidgetItem(kType), m_entry(entry) {}
-
-    TModelParm& entry() { return m_entry; }
-
-private:
-    TModelParm m_entry;
-};
-
-QTreeWidgetItem* makeRow(const TModelParm& entry)
-{
-    auto* row = new DeviceItem(entry);
-    row->setText(0, toQt(textFromDevice(entry.Ip).text));
-    row->setText(1, toQt(textFromDevice(entry.Mac).text));
-    row->setTextAlignment(1, Qt::AlignCenter);
-    return row;
+    return {bounds.left, bounds.top, bounds.width, bounds.height};
 }
 
-QPushButton* makeButton(const QString& caption, QWidget* parent, int left, int top)
+Qt::Alignment alignmentOf(ColumnAlign align)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(left, top, 89, 25);
-    return button;
+    return align == ColumnAlign::Centre ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+void setRowTexts(QTreeWidgetItem* item, const RowView& view)
+{
+    item->setText(0, toQt(view.ip));
+    item->setText(1, toQt(view.mac));
+    for (int column = 0; column < 2; ++column)
+        item->setTextAlignment(column, alignmentOf(columnTable()[column].align));
 }
 
 } // namespace
 
 TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
     : QWidget(parent), grp1(new QGroupBox(toQt(texts::kDeviceGroup), this)), pnl1(new QFrame(this)),
-      lv1(new QTreeWidget(grp1)), btn1(makeButton(toQt(texts::kSearchButton), pnl1, 8, 16)),
-      btn2(makeButton(toQt(texts::kEditButton), pnl1, 9, 48)),
-      btn3(makeButton(toQt(texts::kExitButton), pnl1, 6, 400)), m_presenter(presenter),
-      m_editDevice([this](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, m_presenter); })
+      lv1(new QTreeWidget(grp1)), btn1(new QPushButton(pnl1)), btn2(new QPushButton(pnl1)),
+      btn3(new QPushButton(pnl1)),
+      m_model(*this, presenter,
+              [&presenter](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, presenter); }),
+      idpclnt1(m_model.idpclnt1)
 {
     setWindowTitle(toQt(texts::kApplicationTitle));
     applyFormLook(this);
@@ -77,10 +56,12 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
     pnl1->setMidLineWidth(0);
 
     lv1->setColumnCount(2);
-    lv1->setHeaderLabels({toQt(texts::kIpColumn), toQt(texts::kMacColumn)});
-    lv1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
-    lv1->setColumnWidth(0, 100);
-    lv1->setColumnWidth(1, 100);
+    for (int column = 0; column < 2; ++column) {
+        const ColumnSpec& spec = columnTable()[column];
+        lv1->headerItem()->setText(column, toQt(spec.caption));
+        lv1->headerItem()->setTextAlignment(column, alignmentOf(spec.align));
+        lv1->setColumnWidth(column, spec.width);
+    }
     lv1->header()->setStretchLastSection(false);
     lv1->header()->setSectionsMovable(false);
     lv1->setRootIsDecorated(false);
@@ -93,6 +74,13 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
     // Double-clicks on the empty space below the rows count too.
     lv1->viewport()->installEventFilter(this);
 
+    const std::array<QPushButton*, 3> buttons{btn1, btn2, btn3};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const MainButtonSpec& spec = mainButtonTable()[i];
+        buttons[i]->setText(toQt(spec.caption));
+        buttons[i]->setObjectName(toQt(spec.name));
+        buttons[i]->setGeometry(rectOf(spec.bounds));
+    }
     connect(btn1, &QPushButton::clicked, this, &TTcpIpFrm::btn1Click);
     connect(btn2, &QPushButton::clicked, this, &TTcpIpFrm::btn2Click);
     connect(btn3, &QPushButton::clicked, this, &TTcpIpFrm::btn3Click);
@@ -101,12 +89,10 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
     setTabOrder(btn1, btn2);
     setTabOrder(btn2, btn3);
 
-    ConfigureDiscoveryEndpoint(idpclnt1);
-
-    resize(kClientWidth, kClientHeight);
+    resize(kMainClientWidth, kMainClientHeight);
     placeMembers();
     if (const QScreen* display = screen())
-        move(display->availableGeometry().center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
+        move(display->availableGeometry().center() - QPoint(kMainOuterWidth / 2, kMainOuterHeight / 2));
 
     FormCreate();
 }
@@ -115,81 +101,79 @@ TTcpIpFrm::~TTcpIpFrm() = default;
 
 void TTcpIpFrm::setDeviceEditor(DeviceEditor editor)
 {
-    m_editDevice = std::move(editor);
+    m_model.setDeviceEditor(std::move(editor));
 }
 
 TModelParm* TTcpIpFrm::entryOf(QTreeWidgetItem* item)
 {
-    if (item == nullptr || item->type() != DeviceItem::kType)
+    const int row = item != nullptr ? lv1->indexOfTopLevelItem(item) : -1;
+    if (row < 0 || static_cast<std::size_t>(row) >= m_model.rowCount())
         return nullptr;
-    return &static_cast<DeviceItem*>(item)->entry();
+    return &m_model.entry(static_cast<std::size_t>(row));
 }
 
-void TTcpIpFrm::SearchTcp()
+void TTcpIpFrm::showRows(const std::vector<RowView>& rows)
 {
     lv1->clear();
-    BusyCursor busy;
-    // The rows go into the list in one insertion when the search ends, also when it ends
-    // with an error: a thousand modules cost one layout of the list, not a thousand.
-    QList<QTreeWidgetItem*> rows;
-    try {
-        RunSearch(idpclnt1, [&rows](const TModelParm& entry) { rows.append(makeRow(entry)); });
-    } catch (...) {
-        lv1->addTopLevelItems(rows);
-        throw;
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const RowView& row : rows) {
+        auto* item = new QTreeWidgetItem;
+        setRowTexts(item, row);
+        items.append(item);
     }
-    lv1->addTopLevelItems(rows);
+    lv1->addTopLevelItems(items);
 }
 
-void TTcpIpFrm::runHandler(const std::function<void()>& body)
+void TTcpIpFrm::showRow(std::size_t index, const RowView& view)
 {
-    runGuarded(m_presenter, ownerHandle(this), body);
+    if (QTreeWidgetItem* item = lv1->topLevelItem(static_cast<int>(index)))
+        setRowTexts(item, view);
 }
 
-void TTcpIpFrm::FormCreate()
+void TTcpIpFrm::enableSearchButtons(bool enabled)
 {
-    runHandler([this] { SearchTcp(); });
+    btn1->setEnabled(enabled);
+    btn2->setEnabled(enabled);
 }
 
-void TTcpIpFrm::btn1Click()
+std::optional<std::size_t> TTcpIpFrm::focusedRow() const
 {
-    runHandler([this] {
-        // Disabling the focused button moves the focus on; it comes back afterwards so that
-        // the keyboard is not left on "退出".
-        const QPointer<QWidget> focused = focusWidget();
-        btn1->setEnabled(false);
-        btn2->setEnabled(false);
-        struct Reenable
-        {
-            TTcpIpFrm* form;
-            const QPointer<QWidget>& focused;
-            ~Reenable()
-            {
-                form->btn1->setEnabled(true);
-                form->btn2->setEnabled(true);
-                if (focused && focused->isEnabled())
-                    focused->setFocus();
-            }
-        } reenable{this, focused};
-        SearchTcp();
-    });
+    const int row = lv1->indexOfTopLevelItem(lv1->currentItem());
+    return row >= 0 ? std::optional<std::size_t>(row) : std::nullopt;
 }
 
-void TTcpIpFrm::btn2Click()
+WindowHandle TTcpIpFrm::focusedControl() const
 {
-    runHandler([this] {
-        QTreeWidgetItem* row = lv1->currentItem();
-        TModelParm* entry = entryOf(row);
-        if (entry == nullptr)
-            return;
-        m_editDevice(*entry);
-        row->setText(0, toQt(textFromDevice(entry->Ip).text));
-    });
+    return focusWidget();
 }
 
-void TTcpIpFrm::btn3Click()
+void TTcpIpFrm::restoreFocus(WindowHandle control)
 {
-    runHandler([this] { close(); });
+    // Only a control of this window that is still there: the handle may be stale.
+    for (QWidget* member : {static_cast<QWidget*>(lv1), static_cast<QWidget*>(btn1),
+                            static_cast<QWidget*>(btn2), static_cast<QWidget*>(btn3)}) {
+        if (member == control && member->isEnabled())
+            member->setFocus();
+    }
+}
+
+void TTcpIpFrm::setBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TTcpIpFrm::closeWindow()
+{
+    close();
+}
+
+WindowHandle TTcpIpFrm::ownerWindow() const
+{
+    return ownerHandle(const_cast<TTcpIpFrm*>(this));
 }
 
 bool TTcpIpFrm::eventFilter(QObject* watched, QEvent* event)
@@ -210,9 +194,8 @@ void TTcpIpFrm::resizeEvent(QResizeEvent* event)
 
 void TTcpIpFrm::placeMembers()
 {
-    // The group and the panel follow the height at fixed widths; the buttons stay put.
-    const int clientHeight = height();
-    grp1->setGeometry(0, 0, kGroupWidth, clientHeight);
-    pnl1->setGeometry(kGroupWidth, 0, kPanelWidth, clientHeight);
-    lv1->setGeometry(2, 15, kGroupWidth - 4, std::max(0, clientHeight - 17));
+    const MainLayout layout = mainLayout(height());
+    grp1->setGeometry(rectOf(layout.grp1));
+    pnl1->setGeometry(rectOf(layout.pnl1));
+    lv1->setGeometry(rectOf(layout.lv1));
 }

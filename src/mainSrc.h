@@ -1,11 +1,12 @@
 #pragma once
-// The main window: the list of found modules and the three commands.
+// The main window in Qt: renders the main-window model (TcpIpModel) and forwards the
+// user's clicks to it.
 
-#include "SwTcpFunc.h"
-#include "net.h"
+#include "TcpIpModel.h"
 
+#include <QCursor>
 #include <QWidget>
-#include <functional>
+#include <optional>
 
 class MessagePresenter;
 class QFrame;
@@ -14,12 +15,11 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class TTcpIpFrm : public QWidget
+class TTcpIpFrm : public QWidget, private TcpIpView
 {
     Q_OBJECT
 public:
-    // Opens the settings dialog for an entry; true when it was written.
-    using DeviceEditor = std::function<bool(TModelParm&)>;
+    using DeviceEditor = TcpIpModel::DeviceEditor;
 
     // Builds the window and runs the first search (FormCreate) before it is ever shown.
     // Errors of that search are shown through presenter; the rows found before stay.
@@ -30,15 +30,13 @@ public:
     void setDeviceEditor(DeviceEditor editor);
 
     // The entry a row of lv1 holds; nullptr for an item that is not one of its rows.
-    static TModelParm* entryOf(QTreeWidgetItem* item);
+    TModelParm* entryOf(QTreeWidgetItem* item);
 
-    // Empties lv1 and refills it with one search; endpoint errors pass to the caller.
-    void SearchTcp();
-
-    void FormCreate();
-    void btn1Click();
-    void btn2Click();
-    void btn3Click();
+    void SearchTcp() { m_model.SearchTcp(); }
+    void FormCreate() { m_model.FormCreate(); }
+    void btn1Click() { m_model.btn1Click(); }
+    void btn2Click() { m_model.btn2Click(); }
+    void btn3Click() { m_model.btn3Click(); }
 
     // The window's members, as its form lays them out.
     QGroupBox* grp1;
@@ -47,7 +45,12 @@ public:
     QPushButton* btn1;
     QPushButton* btn2;
     QPushButton* btn3;
-    UdpEndpoint idpclnt1;
+
+private:
+    TcpIpModel m_model;
+
+public:
+    UdpEndpoint& idpclnt1;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,8 +58,15 @@ protected:
 
 private:
     void placeMembers();
-    void runHandler(const std::function<void()>& body);
 
-    MessagePresenter& m_presenter;
-    DeviceEditor m_editDevice;
+    // TcpIpView
+    void showRows(const std::vector<RowView>& rows) override;
+    void showRow(std::size_t index, const RowView& view) override;
+    void enableSearchButtons(bool enabled) override;
+    std::optional<std::size_t> focusedRow() const override;
+    WindowHandle focusedControl() const override;
+    void restoreFocus(WindowHandle control) override;
+    void setBusy(bool busy) override;
+    void closeWindow() override;
+    WindowHandle ownerWindow() const override;
 };

@@ -209,21 +209,26 @@ TEST(TcpSetModelFilter, TypedCharactersPerField)
         char32_t c;
         bool address; // edt4, edt6 to edt9
         bool port;    // edt5
+        bool text;    // edt1, edt2
     };
+    // Editing keys' control characters pass everywhere; any other control character
+    // (Ctrl+Backspace types 0x7F) nowhere.
     const Case cases[] = {
-        {U'0', true, true},   {U'9', true, true},   {U'.', true, false},   {U'a', false, false},
-        {U' ', false, false}, {U'-', false, false}, {U'。', false, false}, {U'１', false, false},
-        {0x08, true, true},   {0x01, true, true},   {0x03, true, true},    {0x16, true, true},
-        {0x18, true, true},   {0x1A, true, true},   {0x19, true, true},    {0x09, true, true},
-        {0x0D, true, true},   {0x1B, true, true},   {0x02, false, false},  {0x07, false, false},
-        {0x7F, false, false},
+        {U'0', true, true, true},    {U'9', true, true, true},    {U'.', true, false, true},
+        {U'a', false, false, true},  {U' ', false, false, true},  {U'-', false, false, true},
+        {U'。', false, false, true}, {U'１', false, false, true}, {0x08, true, true, true},
+        {0x01, true, true, true},    {0x03, true, true, true},    {0x16, true, true, true},
+        {0x18, true, true, true},    {0x1A, true, true, true},    {0x19, true, true, true},
+        {0x09, true, true, true},    {0x0D, true, true, true},    {0x1B, true, true, true},
+        {0x02, false, false, false}, {0x07, false, false, false}, {0x7F, false, false, false},
     };
     for (const Case& c : cases) {
         for (ControlId address : {edt4, edt6, edt7, edt8, edt9})
             EXPECT_EQ(model.acceptsChar(address, c.c), c.address)
                 << std::hex << static_cast<std::uint32_t>(c.c);
         EXPECT_EQ(model.acceptsChar(edt5, c.c), c.port) << std::hex << static_cast<std::uint32_t>(c.c);
-        EXPECT_TRUE(model.acceptsChar(edt1, c.c) && model.acceptsChar(edt2, c.c));
+        for (ControlId text : {edt1, edt2})
+            EXPECT_EQ(model.acceptsChar(text, c.c), c.text) << std::hex << static_cast<std::uint32_t>(c.c);
     }
 }
 
@@ -458,6 +463,23 @@ TEST_F(TcpSetModelTest, ATextReadTooLongMayStillBeShortened)
     EXPECT_EQ(m_model.judgeEdit(edt2, read, read + "n"), EditVerdict::Refuse);
     m_model.reportTooLong(edt2);
     EXPECT_THAT(m_presenter.hints, ElementsAre("设备名：不能超过99字节!"));
+}
+
+TEST_F(TcpSetModelTest, AnEditThatInsertsAControlCharacterIsRefusedQuietly)
+{
+    TModelConfig record = commandRecord();
+    record.DeviceName = "line\r\n"; // as a module reported it: it may stay
+    open(record);
+    const std::string read = view(edt2).text;
+    const std::pair<std::string, EditVerdict> edits[] = {
+        {"Modu\x7Fle-A", EditVerdict::Refuse}, // Ctrl+Backspace in a classic edit control
+        {"Module-A\tB", EditVerdict::Refuse},  // pasted
+        {"Modul-A", EditVerdict::Accept},
+    };
+    for (const auto& [text, verdict] : edits)
+        EXPECT_EQ(m_model.judgeEdit(edt1, "Module-A", text), verdict) << text;
+    EXPECT_EQ(m_model.judgeEdit(edt2, read, "x" + read), EditVerdict::Accept);
+    EXPECT_TRUE(m_presenter.hints.empty());
 }
 
 } // namespace

@@ -58,6 +58,19 @@ std::string windowTextUtf8(HWND window)
     return utf8(text);
 }
 
+TextChange changeBetween(std::wstring_view before, std::wstring_view after)
+{
+    std::size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    return {static_cast<DWORD>(prefix), std::wstring(before.substr(prefix, before.size() - prefix - suffix)),
+            static_cast<DWORD>(after.size() - prefix - suffix)};
+}
+
 UINT windowDpi(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -75,6 +88,22 @@ UINT windowDpi(HWND window)
 int scaled(int pixels, UINT dpi)
 {
     return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+HWND createChild(HWND parent, const wchar_t* windowClass, std::string_view caption, DWORD style,
+                 DWORD exStyle, WORD id)
+{
+    return CreateWindowExW(exStyle, windowClass, wide(caption).c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+void acceptDpiChange(HWND window, WPARAM wParam, LPARAM lParam, UINT& dpi)
+{
+    dpi = HIWORD(wParam);
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HFONT createFormFont(UINT dpi)

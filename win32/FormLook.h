@@ -12,10 +12,29 @@ std::string utf8(std::wstring_view utf16);
 // A control's text as UTF-8.
 std::string windowTextUtf8(HWND window);
 
+// How an edit changed a text: at UTF-16 index at, removed was replaced by insertedLength
+// units (the longest common start and end of the two texts stay).
+struct TextChange
+{
+    DWORD at = 0;
+    std::wstring removed;
+    DWORD insertedLength = 0;
+};
+TextChange changeBetween(std::wstring_view before, std::wstring_view after);
+
 // The window's DPI: GetDpiForWindow where the system has it (Windows 10), else the screen's.
 UINT windowDpi(HWND window);
 // Form pixels (96 dpi) at dpi.
 int scaled(int pixels, UINT dpi);
+
+// A child control of parent with the given styles (WS_CHILD added) and id, at no size yet.
+HWND createChild(HWND parent, const wchar_t* windowClass, std::string_view caption, DWORD style,
+                 DWORD exStyle = 0, WORD id = 0xFFFF);
+
+// WM_DPICHANGED: takes the new DPI from wParam into dpi (GetDpiForWindow is missing before
+// Windows 10 1607, so the window keeps its own) and moves the window to the rectangle the
+// system suggests in lParam. The caller then lays itself out anew at dpi.
+void acceptDpiChange(HWND window, WPARAM wParam, LPARAM lParam, UINT& dpi);
 
 // The form font: 8 point (11 pixels at 96 dpi), at dpi. The caller deletes it.
 HFONT createFormFont(UINT dpi);

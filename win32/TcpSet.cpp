@@ -1,5 +1,6 @@
 #include "TcpSet.h"
 
+#include "DialogOpening.h"
 #include "FormLook.h"
 #include "MessageBoxPresenter.h"
 
@@ -49,12 +50,14 @@ TTcpSetFrm::~TTcpSetFrm()
 
 bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter, HWND owner, ConfigAccess access)
 {
-    if (s_instance != nullptr)
-        return false; // one dialog at a time
+    DialogOpening opening;
+    if (!opening.begin())
+        return false;
     // Created for each opening, destroyed as it closes: no control keeps an earlier value.
     TTcpSetFrm dialog(presenter, std::move(access));
     s_instance = &dialog;
     dialog.EditedEntry = &entry;
+    dialog.m_opening = &opening;
     EmptyDialogTemplate form{};
     // An ordinary resizable frame, topmost; the dialog's controls take part in Tab.
     form.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME;
@@ -62,9 +65,7 @@ bool TTcpSetFrm::EditDevice(TModelParm& entry, MessagePresenter& presenter, HWND
     const INT_PTR result =
         DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &form.header, owner, &TTcpSetFrm::dialogProc,
                                 reinterpret_cast<LPARAM>(&dialog));
-    if (dialog.m_loadError)
-        std::rethrow_exception(dialog.m_loadError);
-    return result == IDOK;
+    return opening.end(result == IDOK);
 }
 
 void TTcpSetFrm::FormCreate()
@@ -131,15 +132,14 @@ void TTcpSetFrm::onEditChange(ControlId id)
         m_model->setText(id, newText);
         return;
     }
-    // Refused: the text as it was, the caret where the insertion began.
-    DWORD caret = 0;
-    SendMessageW(control, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-    const auto inserted = static_cast<DWORD>(wide(newText).size() - wide(oldText).size());
+    // Refused: only the inserted part is put back as it was (a replaced selection too), and
+    // the caret stays where the insertion began.
+    const TextChange change = changeBetween(wide(oldText), wide(newText));
     m_rendering = true;
-    SetWindowTextW(control, wide(oldText).c_str());
+    SendMessageW(control, EM_SETSEL, change.at, static_cast<LPARAM>(change.at + change.insertedLength));
+    SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(change.removed.c_str()));
+    SendMessageW(control, EM_SETSEL, change.at, static_cast<LPARAM>(change.at));
     m_rendering = false;
-    const DWORD at = caret >= inserted ? caret - inserted : 0;
-    SendMessageW(control, EM_SETSEL, at, static_cast<LPARAM>(at));
     if (verdict == EditVerdict::RefuseAndReport)
         PostMessageW(handle, kReportTooLong, controlIndex(id), 0);
 }
@@ -149,18 +149,11 @@ void TTcpSetFrm::btn3Click()
     if (EditedEntry == nullptr)
         return;
     const ConfirmResult result = m_model->btn3Click(*EditedEntry);
-    switch (result.outcome) {
-    case ConfirmOutcome::Written:
+    if (result.closesDialog()) {
         FormClose(IDOK);
-        return;
-    case ConfirmOutcome::Malformed:
-        showPage(controlSpec(result.field).page);
-        SendMessageW(handle, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(controls[controlIndex(result.field)]),
-                     TRUE);
-        return;
-    case ConfirmOutcome::Failed:
-        // The dialog stays open with the user's values, to retry or cancel.
-        return;
+    } else if (const std::optional<ControlId> field = result.fieldToShow()) {
+        showPage(controlSpec(*field).page);
+        SendMessageW(handle, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(controls[controlIndex(*field)]), TRUE);
     }
 }
 
@@ -195,8 +188,13 @@ void TTcpSetFrm::onCommand(WORD id, WORD code, HWND control)
         return;
     if (code == EN_CHANGE) {
         onEditChange(*controlId);
-    } else if (code == CBN_SELCHANGE) {
+    } else if (code == CBN_SELENDOK || code == CBN_CLOSEUP ||
+               (code == CBN_SELCHANGE && SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0) == FALSE)) {
+        // The final pick only: moving over the items of the open list is no choice yet
+        // (passing over "服务器" must not give up a change of the target fields).
         const auto position = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+        if (position == m_model->controlView(*controlId).position)
+            return;
         if (*controlId == ControlId::cbb2)
             cbb2Change(position);
         else
@@ -262,6 +260,7 @@ INT_PTR TTcpSetFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG: {
         m_model.emplace(m_presenter, ownerHandle(handle), m_access);
         keepOwnDialogLayout(handle);
+        m_dpi = windowDpi(handle);
         m_pageKeys = SetWindowsHookExW(WH_MSGFILTER, &TTcpSetFrm::pageKeyHook, nullptr, GetCurrentThreadId());
         buildForm();
         applyDpi();
@@ -269,13 +268,7 @@ INT_PTR TTcpSetFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         render();
         FormCreate();
         // Read while hidden; a dialog ended here is never shown.
-        bool loaded = false;
-        try {
-            loaded = LoadConfig(*EditedEntry);
-        } catch (...) {
-            m_loadError = std::current_exception();
-        }
-        if (!loaded) {
+        if (!m_opening->load([this] { return LoadConfig(*EditedEntry); })) {
             FormClose(IDCANCEL);
             return TRUE;
         }
@@ -301,13 +294,10 @@ INT_PTR TTcpSetFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         placeMembers();
         return TRUE;
-    case WM_DPICHANGED: {
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        acceptDpiChange(handle, wParam, lParam, m_dpi);
         applyDpi();
         return TRUE;
-    }
     default:
         return FALSE;
     }

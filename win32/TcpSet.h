@@ -9,9 +9,9 @@
 #include <commctrl.h>
 
 #include <array>
-#include <exception>
 #include <optional>
 
+class DialogOpening;
 class MessagePresenter;
 
 // Backgrounds of the edit fields, in the system's colours.
@@ -87,8 +87,9 @@ private:
     MessagePresenter& m_presenter;
     ConfigAccess m_access;
     std::optional<TcpSetModel> m_model; // made once the window exists: it owns the messages
-    std::exception_ptr m_loadError;
+    DialogOpening* m_opening = nullptr; // the EditDevice that shows the dialog
     HFONT m_font = nullptr;
+    UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
     HIMAGELIST m_images[2]{};
     bool m_rendering = false;   // texts set by render() are no user edits
     HHOOK m_pageKeys = nullptr; // Ctrl+Tab, Ctrl+Shift+Tab

@@ -4,18 +4,20 @@
 
 #include "DialogTexts.h"
 #include "FormLook.h"
+#include "TcpIpForm.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
 constexpr wchar_t kPageClass[] = L"TTcpSetPage";
 constexpr WORD kFirstControlId = 200;
 constexpr int kDroppedItems = 10; // list height when dropped down, in items
-constexpr int kImageSize = 16;
 constexpr COLORREF kImageMask = RGB(255, 0, 255);
 
 // A page forwards its controls' notifications and colour questions to the dialog.
@@ -44,43 +46,14 @@ void registerPageClass(HINSTANCE instance)
     RegisterClassExW(&pageClass); // fails harmlessly when already registered
 }
 
-HWND createChild(HWND parent, const wchar_t* windowClass, std::string_view caption, DWORD style,
-                 DWORD exStyle = 0, WORD id = 0xFFFF)
-{
-    return CreateWindowExW(exStyle, windowClass, wide(caption).c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr),
-                           nullptr);
-}
-
-using Stroke = void (*)(HDC, UINT);
-
-POINT at(double x, double y, UINT dpi)
-{
-    const double scale = dpi / 96.0;
-    return {static_cast<LONG>(x * scale + 0.5), static_cast<LONG>(y * scale + 0.5)};
-}
-
-void strokeTick(HDC dc, UINT dpi)
-{
-    const std::array<POINT, 3> points{at(3, 8.5, dpi), at(6.5, 12, dpi), at(13, 4, dpi)};
-    Polyline(dc, points.data(), static_cast<int>(points.size()));
-}
-
-void strokeCross(HDC dc, UINT dpi)
-{
-    const std::array<POINT, 2> down{at(4, 4, dpi), at(12, 12, dpi)};
-    const std::array<POINT, 2> up{at(12, 4, dpi), at(4, 12, dpi)};
-    Polyline(dc, down.data(), 2);
-    Polyline(dc, up.data(), 2);
-}
-
 // A button image in the six states a button asks for (normal, hot, pressed, disabled,
 // default, stylus hot), the disabled one greyed; drawn here so it stays sharp at any DPI.
-HIMAGELIST buttonImages(Stroke stroke, COLORREF colour, UINT dpi)
+HIMAGELIST buttonImages(const ButtonImage& image, UINT dpi)
 {
     constexpr int kStates = 6;
     constexpr int kDisabled = 3;
-    const int size = scaled(kImageSize, dpi);
+    const int size = scaled(kButtonImageSize, dpi);
+    const double scale = dpi / 96.0;
     HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kStates, 0);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -92,12 +65,20 @@ HIMAGELIST buttonImages(Stroke stroke, COLORREF colour, UINT dpi)
     FillRect(dc, &all, mask);
     DeleteObject(mask);
     for (int state = 0; state < kStates; ++state) {
-        LOGBRUSH brush{BS_SOLID, state == kDisabled ? RGB(128, 128, 128) : colour, 0};
+        const Rgb colour = state == kDisabled ? kDisabledImageColour : image.colour;
+        LOGBRUSH brush{BS_SOLID, RGB(colour.red, colour.green, colour.blue), 0};
+        const int penWidth = scaled(static_cast<int>(kButtonImagePen * 2), dpi) / 2;
         HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                                static_cast<DWORD>(std::max(2, scaled(5, dpi) / 2)), &brush, 0, nullptr);
+                                static_cast<DWORD>(std::max(2, penWidth)), &brush, 0, nullptr);
         HGDIOBJ oldPen = SelectObject(dc, pen);
         SetViewportOrgEx(dc, state * size, 0, nullptr);
-        stroke(dc, dpi);
+        for (const std::span<const ImagePoint> stroke : image.strokes) {
+            std::vector<POINT> points;
+            for (const ImagePoint& point : stroke)
+                points.push_back(
+                    {static_cast<LONG>(point.x * scale + 0.5), static_cast<LONG>(point.y * scale + 0.5)});
+            Polyline(dc, points.data(), static_cast<int>(points.size()));
+        }
         SelectObject(dc, oldPen);
         DeleteObject(pen);
     }
@@ -170,9 +151,13 @@ void TTcpSetFrm::buildForm()
         if (spec.kind == ControlKind::Edit) {
             control = createChild(page, WC_EDITW, "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                                   WS_EX_CLIENTEDGE, controlId);
-            if (spec.accepts != TypedChars::Any)
+            if (spec.accepts != TypedChars::Any) {
                 SetWindowSubclass(control, &TTcpSetFrm::filterProc, controlIndex(id),
                                   reinterpret_cast<DWORD_PTR>(this));
+                // An input method's text arrives as WM_IME_CHAR, past the filter: with Chinese
+                // punctuation on, "." would come as "。". These fields take digits only.
+                ImmAssociateContextEx(control, nullptr, 0);
+            }
         } else {
             // Pick-only: the user chooses an item but cannot type.
             control = createChild(page, WC_COMBOBOXW, "",
@@ -198,7 +183,7 @@ void TTcpSetFrm::buildPanel()
 
 void TTcpSetFrm::applyDpi()
 {
-    const UINT dpi = windowDpi(handle);
+    const UINT dpi = m_dpi;
     HFONT font = createFormFont(dpi);
     for (HWND window : {pgc1, pnl1, btn3, btn4})
         setFont(window, font);
@@ -215,11 +200,10 @@ void TTcpSetFrm::applyDpi()
         DeleteObject(m_font);
     m_font = font;
 
-    const std::array<std::pair<Stroke, COLORREF>, 2> images{
-        {{strokeTick, RGB(0, 128, 0)}, {strokeCross, RGB(192, 0, 0)}}};
+    const std::array<const ButtonImage*, 2> images{&okImage(), &cancelImage()};
     const std::array<HWND, 2> buttons{btn3, btn4};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        HIMAGELIST list = buttonImages(images[i].first, images[i].second, dpi);
+        HIMAGELIST list = buttonImages(*images[i], dpi);
         BUTTON_IMAGELIST image{list, {scaled(2, dpi), 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
         Button_SetImageList(buttons[i], &image);
         if (m_images[i] != nullptr)
@@ -233,7 +217,7 @@ void TTcpSetFrm::placeMembers()
 {
     if (pgc1 == nullptr)
         return;
-    const UINT dpi = windowDpi(handle);
+    const UINT dpi = m_dpi;
     const auto px = [dpi](int pixels) { return scaled(pixels, dpi); };
     RECT client{};
     GetClientRect(handle, &client);

@@ -1,76 +1,42 @@
 #include "mainSrc.h"
 
-#include "DeviceText.h"
 #include "DialogTexts.h"
-#include "Discovery.h"
-#include "FormLook.h"
 #include "MessageBoxPresenter.h"
+#include "TcpIpForm.h"
 #include "TcpSet.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"TTcpIpFrm";
-// Client area of the 506 x 461 window (a classic frame takes 8 x 27 pixels).
-constexpr int kClientWidth = 498;
-constexpr int kClientHeight = 434;
-constexpr int kGroupWidth = 393;
-constexpr int kPanelWidth = 104;
-constexpr int kColumnWidth = 100;
 
-enum ControlIds : WORD
-{
-    kListId = 100,
-    kSearchId,
-    kEditId,
-    kExitId,
-};
+// A button's id is its position in mainButtonTable() after the list's.
+constexpr WORD kListId = 100;
+constexpr WORD kFirstButtonId = 101;
 
-struct ButtonPlace
+void setItemText(HWND list, int row, int column, const std::string& utf8Text)
 {
-    int left;
-    int top;
-};
-constexpr ButtonPlace kSearchPlace{8, 16};
-constexpr ButtonPlace kEditPlace{9, 48};
-constexpr ButtonPlace kExitPlace{6, 400};
-constexpr int kButtonWidth = 89;
-constexpr int kButtonHeight = 25;
-
-HWND createChild(HWND parent, const wchar_t* windowClass, std::string_view caption, DWORD style,
-                 DWORD exStyle, WORD id)
-{
-    return CreateWindowExW(exStyle, windowClass, wide(caption).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                           0, 0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-}
-
-void insertColumn(HWND list, int index, std::string_view caption, int format)
-{
-    std::wstring text = wide(caption);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.fmt = format;
-    column.cx = kColumnWidth;
-    column.pszText = text.data();
-    column.iSubItem = index;
-    ListView_InsertColumn(list, index, &column);
-}
-
-void setItemText(HWND list, int row, int column, const std::string& deviceBytes)
-{
-    std::wstring text = wide(textFromDevice(deviceBytes).text);
+    std::wstring text = wide(utf8Text);
     ListView_SetItemText(list, row, column, text.data());
+}
+
+void moveTo(HWND window, const FormRect& bounds, int left, int top, UINT dpi)
+{
+    MoveWindow(window, scaled(left + bounds.left, dpi), scaled(top + bounds.top, dpi),
+               scaled(bounds.width, dpi), scaled(bounds.height, dpi), TRUE);
 }
 
 } // namespace
 
 TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter)
-    : m_presenter(presenter),
-      m_editDevice([this](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, m_presenter, handle); })
+    : m_model(
+          *this, presenter,
+          [this, &presenter](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, presenter, handle); }),
+      idpclnt1(m_model.idpclnt1)
 {
 }
 
@@ -98,9 +64,9 @@ HWND TTcpIpFrm::create(HINSTANCE instance)
                         WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                         nullptr, nullptr, instance, this) == nullptr)
         return nullptr;
+    m_dpi = windowDpi(handle);
     createMembers();
-    ConfigureDiscoveryEndpoint(idpclnt1);
-    placeCentred(handle, kClientWidth, kClientHeight);
+    placeCentred(handle, kMainClientWidth, kMainClientHeight);
     applyDpi();
     FormCreate();
     return handle;
@@ -109,72 +75,83 @@ HWND TTcpIpFrm::create(HINSTANCE instance)
 void TTcpIpFrm::createMembers()
 {
     // Creation order is the tab order: lv1, btn1, btn2, btn3.
-    grp1 = createChild(handle, WC_BUTTONW, texts::kDeviceGroup, BS_GROUPBOX, 0, 0);
+    grp1 = createChild(handle, WC_BUTTONW, texts::kDeviceGroup, WS_VISIBLE | BS_GROUPBOX);
     lv1 = createChild(handle, WC_LISTVIEWW, "",
-                      WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                      WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                          LVS_NOSORTHEADER,
                       WS_EX_CLIENTEDGE, kListId);
     ListView_SetExtendedListViewStyle(lv1, LVS_EX_FULLROWSELECT);
-    insertColumn(lv1, 0, texts::kIpColumn, LVCFMT_LEFT);
-    insertColumn(lv1, 1, texts::kMacColumn, LVCFMT_CENTER);
+    for (int column = 0; column < 2; ++column) {
+        const ColumnSpec& spec = columnTable()[column];
+        std::wstring caption = wide(spec.caption);
+        LVCOLUMNW item{};
+        item.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+        item.fmt = spec.align == ColumnAlign::Centre ? LVCFMT_CENTER : LVCFMT_LEFT;
+        item.cx = spec.width;
+        item.pszText = caption.data();
+        item.iSubItem = column;
+        ListView_InsertColumn(lv1, column, &item);
+    }
     // Lowered outer and raised inner bevel: an etched edge.
-    pnl1 = createChild(handle, WC_STATICW, "", SS_ETCHEDFRAME, 0, 0);
-    btn1 = createChild(handle, WC_BUTTONW, texts::kSearchButton, WS_TABSTOP | BS_PUSHBUTTON, 0, kSearchId);
-    btn2 = createChild(handle, WC_BUTTONW, texts::kEditButton, WS_TABSTOP | BS_PUSHBUTTON, 0, kEditId);
-    btn3 = createChild(handle, WC_BUTTONW, texts::kExitButton, WS_TABSTOP | BS_PUSHBUTTON, 0, kExitId);
+    pnl1 = createChild(handle, WC_STATICW, "", WS_VISIBLE | SS_ETCHEDFRAME);
+    std::array<HWND*, 3> buttons{&btn1, &btn2, &btn3};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        *buttons[i] =
+            createChild(handle, WC_BUTTONW, mainButtonTable()[i].caption,
+                        WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, static_cast<WORD>(kFirstButtonId + i));
     m_lastFocus = lv1;
 }
 
 void TTcpIpFrm::applyDpi()
 {
-    const UINT dpi = windowDpi(handle);
-    HFONT font = createFormFont(dpi);
+    HFONT font = createFormFont(m_dpi);
     for (HWND member : {grp1, lv1, pnl1, btn1, btn2, btn3})
         setFont(member, font);
     if (m_font != nullptr)
         DeleteObject(m_font);
     m_font = font;
     for (int column = 0; column < 2; ++column)
-        ListView_SetColumnWidth(lv1, column, scaled(kColumnWidth, dpi));
+        ListView_SetColumnWidth(lv1, column, scaled(columnTable()[column].width, m_dpi));
     placeMembers();
 }
 
 void TTcpIpFrm::placeMembers()
 {
-    // The group and the panel follow the height at fixed widths; the buttons stay put.
-    const UINT dpi = windowDpi(handle);
-    const auto px = [dpi](int pixels) { return scaled(pixels, dpi); };
     RECT client{};
     GetClientRect(handle, &client);
-    const int height = client.bottom;
-    MoveWindow(grp1, 0, 0, px(kGroupWidth), height, TRUE);
-    MoveWindow(lv1, px(2), px(15), px(kGroupWidth - 4), std::max(0, height - px(17)), TRUE);
-    MoveWindow(pnl1, px(kGroupWidth), 0, px(kPanelWidth), height, TRUE);
-    const std::pair<HWND, ButtonPlace> buttons[] = {
-        {btn1, kSearchPlace}, {btn2, kEditPlace}, {btn3, kExitPlace}};
-    for (const auto& [button, place] : buttons)
-        MoveWindow(button, px(kGroupWidth + place.left), px(place.top), px(kButtonWidth), px(kButtonHeight),
-                   TRUE);
+    // The layout at the form's height; the group and the panel fill the client height exactly
+    // and the list keeps the form's margin below it.
+    const int formHeight = MulDiv(client.bottom, USER_DEFAULT_SCREEN_DPI, static_cast<int>(m_dpi));
+    const MainLayout layout = mainLayout(formHeight);
+    MoveWindow(grp1, 0, 0, scaled(layout.grp1.width, m_dpi), client.bottom, TRUE);
+    MoveWindow(
+        lv1, scaled(layout.lv1.left, m_dpi), scaled(layout.lv1.top, m_dpi), scaled(layout.lv1.width, m_dpi),
+        std::max(0, static_cast<int>(client.bottom) - scaled(layout.grp1.height - layout.lv1.height, m_dpi)),
+        TRUE);
+    MoveWindow(pnl1, scaled(layout.pnl1.left, m_dpi), 0, scaled(layout.pnl1.width, m_dpi), client.bottom,
+               TRUE);
+    const std::array<HWND, 3> buttons{btn1, btn2, btn3};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        moveTo(buttons[i], mainButtonTable()[i].bounds, layout.pnl1.left, 0, m_dpi);
 }
 
-void TTcpIpFrm::SearchTcp()
+void TTcpIpFrm::showRows(const std::vector<RowView>& rows)
 {
     ListView_DeleteAllItems(lv1);
-    m_entries.clear();
-    BusyCursor busy;
-    RunSearch(idpclnt1, [this](const TModelParm& entry) { appendRow(entry); });
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        LVITEMW item{};
+        item.iItem = static_cast<int>(i);
+        const int row = ListView_InsertItem(lv1, &item);
+        setItemText(lv1, row, 0, rows[i].ip);
+        setItemText(lv1, row, 1, rows[i].mac);
+    }
     focusFirstRowIfNone();
 }
 
-void TTcpIpFrm::appendRow(const TModelParm& entry)
+void TTcpIpFrm::showRow(std::size_t index, const RowView& view)
 {
-    m_entries.push_back(std::make_unique<TModelParm>(entry));
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = ListView_GetItemCount(lv1);
-    item.lParam = reinterpret_cast<LPARAM>(m_entries.back().get());
-    const int row = ListView_InsertItem(lv1, &item);
-    setItemText(lv1, row, 0, entry.Ip);
-    setItemText(lv1, row, 1, entry.Mac);
+    setItemText(lv1, static_cast<int>(index), 0, view.ip);
+    setItemText(lv1, static_cast<int>(index), 1, view.mac);
 }
 
 void TTcpIpFrm::focusFirstRowIfNone()
@@ -187,70 +164,58 @@ void TTcpIpFrm::focusFirstRowIfNone()
     ListView_SetItemState(lv1, 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
-void TTcpIpFrm::runHandler(const std::function<void()>& body)
+void TTcpIpFrm::enableSearchButtons(bool enabled)
 {
-    runGuarded(m_presenter, ownerHandle(handle), body);
+    EnableWindow(btn1, enabled);
+    EnableWindow(btn2, enabled);
 }
 
-void TTcpIpFrm::FormCreate()
+std::optional<std::size_t> TTcpIpFrm::focusedRow() const
 {
-    runHandler([this] { SearchTcp(); });
+    const int row = ListView_GetNextItem(lv1, -1, LVNI_FOCUSED);
+    return row >= 0 ? std::optional<std::size_t>(row) : std::nullopt;
 }
 
-void TTcpIpFrm::btn1Click()
+WindowHandle TTcpIpFrm::focusedControl() const
 {
-    runHandler([this] {
-        // Disabling the focused button would strand the keyboard; it comes back afterwards.
-        const HWND focused = GetFocus();
-        EnableWindow(btn1, FALSE);
-        EnableWindow(btn2, FALSE);
-        struct Reenable
-        {
-            TTcpIpFrm* form;
-            HWND focused;
-            ~Reenable()
-            {
-                EnableWindow(form->btn1, TRUE);
-                EnableWindow(form->btn2, TRUE);
-                if (focused != nullptr && IsWindowEnabled(focused))
-                    SetFocus(focused);
-            }
-        } reenable{this, focused};
-        SearchTcp();
-    });
+    return GetFocus();
 }
 
-void TTcpIpFrm::btn2Click()
+void TTcpIpFrm::restoreFocus(WindowHandle control)
 {
-    runHandler([this] {
-        const int row = ListView_GetNextItem(lv1, -1, LVNI_FOCUSED);
-        if (row < 0)
-            return;
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        ListView_GetItem(lv1, &item);
-        auto* entry = reinterpret_cast<TModelParm*>(item.lParam);
-        m_editDevice(*entry);
-        setItemText(lv1, row, 0, entry->Ip);
-    });
+    auto* window = static_cast<HWND>(control);
+    if (window != nullptr && IsChild(handle, window) && IsWindowEnabled(window))
+        SetFocus(window);
 }
 
-void TTcpIpFrm::btn3Click()
+void TTcpIpFrm::setBusy(bool busy)
 {
-    runHandler([this] { SendMessageW(handle, WM_CLOSE, 0, 0); });
+    if (busy)
+        m_busy.emplace();
+    else
+        m_busy.reset();
+}
+
+void TTcpIpFrm::closeWindow()
+{
+    SendMessageW(handle, WM_CLOSE, 0, 0);
+}
+
+WindowHandle TTcpIpFrm::ownerWindow() const
+{
+    return ownerHandle(handle);
 }
 
 void TTcpIpFrm::onCommand(WORD id)
 {
     switch (id) {
-    case kSearchId:
+    case kFirstButtonId:
         btn1Click();
         return;
-    case kEditId:
+    case kFirstButtonId + 1:
         btn2Click();
         return;
-    case kExitId:
+    case kFirstButtonId + 2:
         btn3Click();
         return;
     case IDOK:
@@ -303,13 +268,10 @@ LRESULT TTcpIpFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         placeMembers();
         return 0;
-    case WM_DPICHANGED: {
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(handle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        acceptDpiChange(handle, wParam, lParam, m_dpi);
         applyDpi();
         return 0;
-    }
     case WM_DESTROY:
         SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
         handle = nullptr;

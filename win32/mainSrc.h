@@ -1,25 +1,23 @@
 #pragma once
-// The main window: the list of found modules and the three commands.
+// The main window in Win32: renders the main-window model (TcpIpModel) and forwards the
+// user's clicks and keys to it.
 
-#include "SwTcpFunc.h"
-#include "net.h"
+#include "FormLook.h"
+#include "TcpIpModel.h"
 
 #include <windows.h>
 
-#include <functional>
-#include <memory>
-#include <vector>
+#include <optional>
 
 class MessagePresenter;
 
-class TTcpIpFrm
+class TTcpIpFrm : private TcpIpView
 {
 public:
-    // Opens the settings dialog for an entry; true when it was written.
-    using DeviceEditor = std::function<bool(TModelParm&)>;
+    using DeviceEditor = TcpIpModel::DeviceEditor;
 
     explicit TTcpIpFrm(MessagePresenter& presenter);
-    ~TTcpIpFrm();
+    ~TTcpIpFrm() override;
     TTcpIpFrm(const TTcpIpFrm&) = delete;
     TTcpIpFrm& operator=(const TTcpIpFrm&) = delete;
 
@@ -27,13 +25,11 @@ public:
     // errors of that search are shown and the rows found before stay. Null on failure.
     HWND create(HINSTANCE instance);
 
-    // Empties lv1 and refills it with one search; endpoint errors pass to the caller.
-    void SearchTcp();
-
-    void FormCreate();
-    void btn1Click();
-    void btn2Click();
-    void btn3Click();
+    void SearchTcp() { m_model.SearchTcp(); }
+    void FormCreate() { m_model.FormCreate(); }
+    void btn1Click() { m_model.btn1Click(); }
+    void btn2Click() { m_model.btn2Click(); }
+    void btn3Click() { m_model.btn3Click(); }
 
     // The window and its members, as its form lays them out. lv1 lies over grp1 and the
     // buttons over pnl1, all children of the window, so their notifications reach it.
@@ -44,7 +40,12 @@ public:
     HWND btn1 = nullptr;
     HWND btn2 = nullptr;
     HWND btn3 = nullptr;
-    UdpEndpoint idpclnt1;
+
+private:
+    TcpIpModel m_model;
+
+public:
+    UdpEndpoint& idpclnt1;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -52,16 +53,23 @@ private:
     void createMembers();
     void placeMembers();
     void applyDpi();
-    void appendRow(const TModelParm& entry);
     void focusFirstRowIfNone();
     void onCommand(WORD id);
-    void runHandler(const std::function<void()>& body);
 
-    MessagePresenter& m_presenter;
-    DeviceEditor m_editDevice;
-    // The rows' entries; row i's lParam points at its entry.
-    std::vector<std::unique_ptr<TModelParm>> m_entries;
+    // TcpIpView
+    void showRows(const std::vector<RowView>& rows) override;
+    void showRow(std::size_t index, const RowView& view) override;
+    void enableSearchButtons(bool enabled) override;
+    std::optional<std::size_t> focusedRow() const override;
+    WindowHandle focusedControl() const override;
+    void restoreFocus(WindowHandle control) override;
+    void setBusy(bool busy) override;
+    void closeWindow() override;
+    WindowHandle ownerWindow() const override;
+
     HFONT m_font = nullptr;
+    UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
+    std::optional<BusyCursor> m_busy;
     // Where the keyboard was when the window was last deactivated.
     HWND m_lastFocus = nullptr;
 };

@@ -239,6 +239,12 @@ TEST_F(TcpSetDialog, FilteredFieldsTakeTheirCharactersAndTheEditingKeys)
         QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(edit->text(), "10.77.0.11") << "redo did not reach the field";
 
+        // An input method's text is judged as typed text in the filtered fields.
+        retype(edit, "10");
+        commitText(edit, QStringLiteral("。"));
+        commitText(edit, QStringLiteral("5"));
+        EXPECT_EQ(edit->text(), "105");
+
         retype(dialog.edt1, QStringLiteral(" a-1."));
         QTest::keyClick(dialog.edt1, Qt::Key_Home);
         commitText(dialog.edt1, QStringLiteral("张"));

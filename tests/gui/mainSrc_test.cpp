@@ -2,7 +2,6 @@
 #include "MessagePresenter.h"
 #include "PrivateNetwork.h"
 #include "Simulator.h"
-#include "UdpPeer.h"
 #include "mainSrc.h"
 
 #include <QApplication>
@@ -46,12 +45,12 @@ struct Row
     TModelParm entry;
 };
 
-std::vector<Row> rowsOf(const TTcpIpFrm& form)
+std::vector<Row> rowsOf(TTcpIpFrm& form)
 {
     std::vector<Row> rows;
     for (int i = 0; i < form.lv1->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = form.lv1->topLevelItem(i);
-        const TModelParm* entry = TTcpIpFrm::entryOf(item);
+        const TModelParm* entry = form.entryOf(item);
         EXPECT_NE(entry, nullptr) << "row " << i << " holds no entry";
         rows.push_back({item->text(0), item->text(1), entry ? *entry : TModelParm{}});
     }
@@ -284,57 +283,6 @@ TEST_F(MainWindowSearch, KeyboardSearchKeepsTheFocusOnTheSearchButton)
     EXPECT_EQ(QApplication::focusWidget(), form.btn1);
 }
 
-TEST(MainWindowSearchError, StartUpErrorIsShownAndTheWindowOpensWithEveryRowFound)
-{
-    // A datagram too long for the endpoint's buffer between two good replies.
-    UdpPeer module("0.0.0.0", kCommandPort, [](const ReceivedDatagram&) {
-        return std::vector<std::string>{"M00-1A-2B-00-00-21/dev", std::string(9000, 'M'),
-                                        "M00-1A-2B-00-00-22/dev"};
-    });
-    RecordingPresenter presenter;
-    TTcpIpFrm form(presenter);
-    EXPECT_THAT(presenter.errors, ElementsAre(QStringLiteral("Socket Error # 10040\r\nMessage too long.")));
-    const auto rows = rowsOf(form);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].macColumn, QStringLiteral("00-1A-2B-00-00-21"));
-    EXPECT_EQ(rows[1].macColumn, QStringLiteral("00-1A-2B-00-00-22"));
-    EXPECT_EQ(rows[0].entry.ViaCommandProtocol, 1);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
-    showAndActivate(form);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.btn1->isEnabled());
-    EXPECT_TRUE(form.btn2->isEnabled());
-}
-
-// Runs in a network with no route at all: both searches fail on the probe.
-std::string searchWithoutRoute()
-{
-    RecordingPresenter presenter;
-    TTcpIpFrm form(presenter);
-    std::string report = "start-up: " + presenter.errors.join('|').toStdString() + "\n";
-    form.show();
-    QTest::mouseClick(form.btn1, Qt::LeftButton);
-    report += "after click: " + presenter.errors.join('|').toStdString() + "\n";
-    report += "rows: " + std::to_string(form.lv1->topLevelItemCount()) + "\n";
-    report += std::string("buttons: ") + (form.btn1->isEnabled() ? "on" : "off") + "," +
-              (form.btn2->isEnabled() ? "on" : "off") + "\n";
-    report +=
-        std::string("cursor: ") + (QApplication::overrideCursor() == nullptr ? "restored" : "busy") + "\n";
-    return report;
-}
-
-TEST(MainWindowSearchError, SearchButtonReportsNoRouteAndEnablesTheButtonsAgain)
-{
-    const std::string noRoute = "Socket Error # 10051\r\nNetwork is unreachable.";
-    EXPECT_EQ(testnet::runWithoutNetwork(&searchWithoutRoute), "start-up: " + noRoute + "\n" +
-                                                                   "after click: " + noRoute + "|" + noRoute +
-                                                                   "\n"
-                                                                   "rows: 0\n"
-                                                                   "buttons: on,on\n"
-                                                                   "cursor: restored\n");
-}
-
 // ---- Opening a module ---------------------------------------------------------------
 
 class MainWindowOpen : public MainWindowSearch
@@ -363,7 +311,7 @@ TEST_F(MainWindowOpen, SettingsButtonTakesTheFocusedRowEvenWhenItIsNotSelected)
     ASSERT_TRUE(m_form.lv1->selectedItems().isEmpty());
 
     QTest::mouseClick(m_form.btn2, Qt::LeftButton);
-    EXPECT_THAT(m_edits.entries, ElementsAre(TTcpIpFrm::entryOf(row(2))));
+    EXPECT_THAT(m_edits.entries, ElementsAre(m_form.entryOf(row(2))));
 
     // Another row selected while the focus stays on row 1: the focused one is opened.
     m_form.lv1->setCurrentItem(row(3));
@@ -371,7 +319,7 @@ TEST_F(MainWindowOpen, SettingsButtonTakesTheFocusedRowEvenWhenItIsNotSelected)
                                                   QItemSelectionModel::NoUpdate);
     ASSERT_EQ(m_form.lv1->selectedItems(), QList<QTreeWidgetItem*>{row(3)});
     QTest::mouseClick(m_form.btn2, Qt::LeftButton);
-    EXPECT_THAT(m_edits.entries, ElementsAre(TTcpIpFrm::entryOf(row(2)), TTcpIpFrm::entryOf(row(1))));
+    EXPECT_THAT(m_edits.entries, ElementsAre(m_form.entryOf(row(2)), m_form.entryOf(row(1))));
     EXPECT_TRUE(m_presenter.errors.isEmpty());
 }
 
@@ -381,55 +329,10 @@ TEST_F(MainWindowOpen, DoubleClickAnywhereInTheListOpensTheFocusedRowOnce)
     const QPoint belowLastRow(20, m_form.lv1->viewport()->height() - 10);
     ASSERT_EQ(m_form.lv1->itemAt(belowLastRow), nullptr);
     doubleClick(m_form.lv1->viewport(), belowLastRow);
-    EXPECT_THAT(m_edits.entries, ElementsAre(TTcpIpFrm::entryOf(row(1))));
+    EXPECT_THAT(m_edits.entries, ElementsAre(m_form.entryOf(row(1))));
 
     doubleClick(m_form.lv1->viewport(), centreOf(3));
-    EXPECT_THAT(m_edits.entries, ElementsAre(TTcpIpFrm::entryOf(row(1)), TTcpIpFrm::entryOf(row(3))));
-}
-
-TEST_F(MainWindowOpen, RowCaptionShowsTheEntrysIpAfterTheEditKeepingTheSecondColumn)
-{
-    m_form.setDeviceEditor([](TModelParm& entry) {
-        entry.Ip = "10.77.0.99";
-        entry.Mac = "changed by the dialog";
-        return true;
-    });
-    m_form.lv1->setCurrentItem(row(0));
-    const QString macBefore = row(0)->text(1);
-    const QString otherIp = row(1)->text(0);
-    QTest::mouseClick(m_form.btn2, Qt::LeftButton);
-    EXPECT_EQ(row(0)->text(0), QStringLiteral("10.77.0.99"));
-    EXPECT_EQ(row(0)->text(1), macBefore);
-    EXPECT_EQ(TTcpIpFrm::entryOf(row(0))->Ip, "10.77.0.99"); // the entry stays the row's data
-    EXPECT_EQ(row(1)->text(0), otherIp);
-}
-
-TEST_F(MainWindowOpen, ErrorRaisedByTheEditorIsShownAndTheRowStaysAsItWas)
-{
-    m_form.setDeviceEditor([](TModelParm& entry) -> bool {
-        entry.Ip = "10.77.0.98";
-        throw SocketError("Socket Error # 10065\r\nNo route to host.");
-    });
-    m_form.lv1->setCurrentItem(row(0));
-    const QString ipBefore = row(0)->text(0);
-    QTest::mouseClick(m_form.btn2, Qt::LeftButton);
-    EXPECT_THAT(m_presenter.errors, ElementsAre(QStringLiteral("Socket Error # 10065\r\nNo route to host.")));
-    EXPECT_EQ(row(0)->text(0), ipBefore);
-    EXPECT_TRUE(m_form.isVisible());
-}
-
-TEST(MainWindowOpenEmpty, NothingHappensWithoutAFocusedRow)
-{
-    RecordingPresenter presenter;
-    TTcpIpFrm form(presenter);
-    EditorLog edits;
-    form.setDeviceEditor(edits.editor());
-    showAndActivate(form);
-    ASSERT_EQ(form.lv1->topLevelItemCount(), 0);
-    QTest::mouseClick(form.btn2, Qt::LeftButton);
-    doubleClick(form.lv1->viewport(), QPoint(20, 20));
-    EXPECT_TRUE(edits.entries.empty());
-    EXPECT_TRUE(presenter.errors.isEmpty());
+    EXPECT_THAT(m_edits.entries, ElementsAre(m_form.entryOf(row(1)), m_form.entryOf(row(3))));
 }
 
 // ---- Ending ---------------------------------------------------------------------------
