@@ -4,8 +4,9 @@
 
 #include <utility>
 
-TcpIpModel::TcpIpModel(TcpIpView& view, MessagePresenter& presenter, DeviceEditor editor, Searcher searcher)
-    : m_view(view), m_presenter(presenter), m_editDevice(std::move(editor)), m_search(std::move(searcher))
+TcpIpModel::TcpIpModel(TcpIpView view, MessagePresenter& presenter, DeviceEditor editor, Searcher searcher)
+    : m_view(std::move(view)), m_presenter(presenter), m_editDevice(std::move(editor)),
+      m_search(std::move(searcher))
 {
     ConfigureDiscoveryEndpoint(idpclnt1);
     if (!m_search)
@@ -66,7 +67,7 @@ void TcpIpModel::btn1Click()
         m_view.enableSearchButtons(false);
         struct Reenable
         {
-            TcpIpView& view;
+            const TcpIpView& view;
             WindowHandle focused;
             ~Reenable()
             {

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's behaviour without a toolkit: the rows of the last search and what each
 // shows, the search with its button states, the row that "设置设备" opens, what an edit
-// does to its row, and the exit. A front-end implements TcpIpView over its widgets, forwards
+// does to its row, and the exit. A front-end gives a TcpIpView over its widgets, forwards
 // its handlers (FormCreate, btn1Click, btn2Click, btn3Click) and renders what it is told.
 // Texts are UTF-8.
 
@@ -23,29 +23,28 @@ struct RowView
     std::string mac; // second column
 };
 
-// What the model needs of a front-end's main window.
-class TcpIpView
+// What the model needs of a front-end's main window: functions the front-end gives, each
+// over its own widgets.
+struct TcpIpView
 {
-public:
-    virtual ~TcpIpView() = default;
     // lv1 shows these rows and no other, in this order.
-    virtual void showRows(const std::vector<RowView>& rows) = 0;
-    // Row index (already shown) shows view.
-    virtual void showRow(std::size_t index, const RowView& view) = 0;
+    std::function<void(const std::vector<RowView>& rows)> showRows;
+    // A row already shown shows view.
+    std::function<void(std::size_t index, const RowView& view)> showRow;
     // btn1 and btn2 enabled or disabled together.
-    virtual void enableSearchButtons(bool enabled) = 0;
+    std::function<void(bool enabled)> enableSearchButtons;
     // The row that holds lv1's focus, selected or not; none when no row does.
-    virtual std::optional<std::size_t> focusedRow() const = 0;
-    // The control with the keyboard focus, and giving it back (when it is enabled): a
-    // search disables the focused button, and the keyboard must not be left elsewhere.
-    virtual WindowHandle focusedControl() const = 0;
-    virtual void restoreFocus(WindowHandle control) = 0;
+    std::function<std::optional<std::size_t>()> focusedRow;
+    // The control with the keyboard focus, and giving it back (when it is still there and
+    // enabled): a search disables the focused button, and the keyboard must not stay lost.
+    std::function<WindowHandle()> focusedControl;
+    std::function<void(WindowHandle control)> restoreFocus;
     // The wait cursor on or off (a search blocks the window).
-    virtual void setBusy(bool busy) = 0;
+    std::function<void(bool busy)> setBusy;
     // Closes the main window, which ends the program.
-    virtual void closeWindow() = 0;
+    std::function<void()> closeWindow;
     // The main window, as the owner of its message boxes.
-    virtual WindowHandle ownerWindow() const = 0;
+    std::function<WindowHandle()> ownerWindow;
 };
 
 class TcpIpModel
@@ -57,7 +56,7 @@ public:
     using Searcher = std::function<void(const RowSink&)>;
 
     // Searches with RunSearch over idpclnt1 unless given a searcher.
-    TcpIpModel(TcpIpView& view, MessagePresenter& presenter, DeviceEditor editor, Searcher searcher = {});
+    TcpIpModel(TcpIpView view, MessagePresenter& presenter, DeviceEditor editor, Searcher searcher = {});
 
     void setDeviceEditor(DeviceEditor editor);
 
@@ -84,7 +83,7 @@ public:
 private:
     void guarded(const std::function<void()>& body);
 
-    TcpIpView& m_view;
+    TcpIpView m_view;
     MessagePresenter& m_presenter;
     DeviceEditor m_editDevice;
     Searcher m_search;

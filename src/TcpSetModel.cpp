@@ -2,6 +2,7 @@
 
 #include "DialogTexts.h"
 #include "NumText.h"
+#include "TextChange.h"
 #include "net.h"
 
 #include <algorithm>
@@ -85,20 +86,6 @@ std::size_t codePoints(std::string_view utf8)
     for (char c : utf8)
         count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     return count;
-}
-
-// How many characters an edit from oldText to newText inserted.
-// What an edit put in place of what it removed.
-std::string_view insertedText(std::string_view oldText, std::string_view newText)
-{
-    std::size_t prefix = 0;
-    while (prefix < oldText.size() && prefix < newText.size() && oldText[prefix] == newText[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < oldText.size() - prefix && suffix < newText.size() - prefix &&
-           oldText[oldText.size() - 1 - suffix] == newText[newText.size() - 1 - suffix])
-        ++suffix;
-    return newText.substr(prefix, newText.size() - prefix - suffix);
 }
 
 // A module's name never holds one; Ctrl+Backspace types 0x7F into a classic edit control.
@@ -225,7 +212,8 @@ std::size_t TcpSetModel::wireBytes(ControlId id, std::string_view utf8Text) cons
 
 EditVerdict TcpSetModel::judgeEdit(ControlId id, std::string_view oldText, std::string_view newText) const
 {
-    const std::string_view inserted = insertedText(oldText, newText);
+    const TextChange change = changeBetween(oldText, newText);
+    const std::string_view inserted = newText.substr(change.at, change.inserted);
     if (std::any_of(inserted.begin(), inserted.end(),
                     [](char c) { return isControlChar(static_cast<unsigned char>(c)); }))
         return EditVerdict::Refuse;

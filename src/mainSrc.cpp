@@ -43,7 +43,7 @@ TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter, QWidget* parent)
     : QWidget(parent), grp1(new QGroupBox(toQt(texts::kDeviceGroup), this)), pnl1(new QFrame(this)),
       lv1(new QTreeWidget(grp1)), btn1(new QPushButton(pnl1)), btn2(new QPushButton(pnl1)),
       btn3(new QPushButton(pnl1)),
-      m_model(*this, presenter,
+      m_model(view(), presenter,
               [&presenter](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, presenter); }),
       idpclnt1(m_model.idpclnt1)
 {
@@ -112,68 +112,49 @@ TModelParm* TTcpIpFrm::entryOf(QTreeWidgetItem* item)
     return &m_model.entry(static_cast<std::size_t>(row));
 }
 
-void TTcpIpFrm::showRows(const std::vector<RowView>& rows)
+TcpIpView TTcpIpFrm::view()
 {
-    lv1->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const RowView& row : rows) {
-        auto* item = new QTreeWidgetItem;
-        setRowTexts(item, row);
-        items.append(item);
-    }
-    lv1->addTopLevelItems(items);
-}
-
-void TTcpIpFrm::showRow(std::size_t index, const RowView& view)
-{
-    if (QTreeWidgetItem* item = lv1->topLevelItem(static_cast<int>(index)))
-        setRowTexts(item, view);
-}
-
-void TTcpIpFrm::enableSearchButtons(bool enabled)
-{
-    btn1->setEnabled(enabled);
-    btn2->setEnabled(enabled);
-}
-
-std::optional<std::size_t> TTcpIpFrm::focusedRow() const
-{
-    const int row = lv1->indexOfTopLevelItem(lv1->currentItem());
-    return row >= 0 ? std::optional<std::size_t>(row) : std::nullopt;
-}
-
-WindowHandle TTcpIpFrm::focusedControl() const
-{
-    return focusWidget();
-}
-
-void TTcpIpFrm::restoreFocus(WindowHandle control)
-{
-    // Only a control of this window that is still there: the handle may be stale.
-    for (QWidget* member : {static_cast<QWidget*>(lv1), static_cast<QWidget*>(btn1),
-                            static_cast<QWidget*>(btn2), static_cast<QWidget*>(btn3)}) {
-        if (member == control && member->isEnabled())
-            member->setFocus();
-    }
-}
-
-void TTcpIpFrm::setBusy(bool busy)
-{
-    if (busy)
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-void TTcpIpFrm::closeWindow()
-{
-    close();
-}
-
-WindowHandle TTcpIpFrm::ownerWindow() const
-{
-    return ownerHandle(const_cast<TTcpIpFrm*>(this));
+    TcpIpView view;
+    view.showRows = [this](const std::vector<RowView>& rows) {
+        lv1->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(static_cast<qsizetype>(rows.size()));
+        for (const RowView& row : rows) {
+            auto* item = new QTreeWidgetItem;
+            setRowTexts(item, row);
+            items.append(item);
+        }
+        lv1->addTopLevelItems(items); // one insertion, one layout
+    };
+    view.showRow = [this](std::size_t index, const RowView& row) {
+        if (QTreeWidgetItem* item = lv1->topLevelItem(static_cast<int>(index)))
+            setRowTexts(item, row);
+    };
+    view.enableSearchButtons = [this](bool enabled) {
+        btn1->setEnabled(enabled);
+        btn2->setEnabled(enabled);
+    };
+    view.focusedRow = [this]() -> std::optional<std::size_t> {
+        const int row = lv1->indexOfTopLevelItem(lv1->currentItem());
+        return row >= 0 ? std::optional<std::size_t>(row) : std::nullopt;
+    };
+    view.focusedControl = [this]() -> WindowHandle { return focusWidget(); };
+    view.restoreFocus = [this](WindowHandle control) {
+        // Only a member still enabled: the handle is compared, never used as a pointer first.
+        for (QWidget* member : std::initializer_list<QWidget*>{lv1, btn1, btn2, btn3}) {
+            if (member == control && member->isEnabled())
+                member->setFocus();
+        }
+    };
+    view.setBusy = [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    view.closeWindow = [this] { close(); };
+    view.ownerWindow = [this] { return ownerHandle(this); };
+    return view;
 }
 
 bool TTcpIpFrm::eventFilter(QObject* watched, QEvent* event)

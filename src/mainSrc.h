@@ -15,7 +15,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class TTcpIpFrm : public QWidget, private TcpIpView
+class TTcpIpFrm : public QWidget
 {
     Q_OBJECT
 public:
@@ -59,14 +59,6 @@ protected:
 private:
     void placeMembers();
 
-    // TcpIpView
-    void showRows(const std::vector<RowView>& rows) override;
-    void showRow(std::size_t index, const RowView& view) override;
-    void enableSearchButtons(bool enabled) override;
-    std::optional<std::size_t> focusedRow() const override;
-    WindowHandle focusedControl() const override;
-    void restoreFocus(WindowHandle control) override;
-    void setBusy(bool busy) override;
-    void closeWindow() override;
-    WindowHandle ownerWindow() const override;
+    // What the model shows and asks, over this window's widgets.
+    TcpIpView view();
 };

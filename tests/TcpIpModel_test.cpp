@@ -30,38 +30,37 @@ int g_window = 0; // its address stands for the main window
 int g_button = 0; // and this one for the button with the keyboard
 
 // Logs every call as a line, and holds the rows as shown.
-class FakeView : public TcpIpView
+struct FakeView
 {
-public:
-    void showRows(const std::vector<RowView>& rows) override
+    TcpIpView view()
     {
-        shown = rows;
-        log.push_back("rows " + std::to_string(rows.size()) + (enabled ? "" : " disabled") +
-                      (busy ? " busy" : ""));
+        TcpIpView v;
+        v.showRows = [this](const std::vector<RowView>& rows) {
+            shown = rows;
+            log.push_back("rows " + std::to_string(rows.size()) + (enabled ? "" : " disabled") +
+                          (busy ? " busy" : ""));
+        };
+        v.showRow = [this](std::size_t index, const RowView& row) {
+            shown.at(index) = row;
+            log.push_back("row " + std::to_string(index));
+        };
+        v.enableSearchButtons = [this](bool on) {
+            enabled = on;
+            log.push_back(on ? "enable" : "disable");
+        };
+        v.focusedRow = [this] { return focused; };
+        v.focusedControl = [] { return WindowHandle{&g_button}; };
+        v.restoreFocus = [this](WindowHandle control) {
+            log.push_back(control == &g_button ? "focus back" : "focus elsewhere");
+        };
+        v.setBusy = [this](bool on) {
+            busy = on;
+            log.push_back(on ? "busy" : "idle");
+        };
+        v.closeWindow = [this] { log.push_back("close"); };
+        v.ownerWindow = [] { return WindowHandle{&g_window}; };
+        return v;
     }
-    void showRow(std::size_t index, const RowView& view) override
-    {
-        shown.at(index) = view;
-        log.push_back("row " + std::to_string(index));
-    }
-    void enableSearchButtons(bool on) override
-    {
-        enabled = on;
-        log.push_back(on ? "enable" : "disable");
-    }
-    std::optional<std::size_t> focusedRow() const override { return focused; }
-    WindowHandle focusedControl() const override { return &g_button; }
-    void restoreFocus(WindowHandle control) override
-    {
-        log.push_back(control == &g_button ? "focus back" : "focus elsewhere");
-    }
-    void setBusy(bool on) override
-    {
-        busy = on;
-        log.push_back(on ? "busy" : "idle");
-    }
-    void closeWindow() override { log.push_back("close"); }
-    WindowHandle ownerWindow() const override { return &g_window; }
 
     std::vector<RowView> shown;
     std::vector<std::string> log;
@@ -103,7 +102,7 @@ protected:
     std::vector<TModelParm*> m_edited;
     FakeView m_view;
     RecordingPresenter m_presenter;
-    TcpIpModel m_model{m_view, m_presenter,
+    TcpIpModel m_model{m_view.view(), m_presenter,
                        [this](TModelParm& entry) {
                            m_edited.push_back(&entry);
                            return true;
@@ -200,6 +199,8 @@ struct OpeningCase
     bool closedWithOk;
     bool shown;
     bool result;
+
+    friend void PrintTo(const OpeningCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class DialogOpeningTest : public testing::TestWithParam<OpeningCase>

@@ -2,6 +2,7 @@
 // model a record and keeps what it writes.
 #include "RecordPrinting.h"
 #include "TcpSetModel.h"
+#include "TextChange.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -463,6 +464,28 @@ TEST_F(TcpSetModelTest, ATextReadTooLongMayStillBeShortened)
     EXPECT_EQ(m_model.judgeEdit(edt2, read, read + "n"), EditVerdict::Refuse);
     m_model.reportTooLong(edt2);
     EXPECT_THAT(m_presenter.hints, ElementsAre("设备名：不能超过99字节!"));
+}
+
+TEST(TextChange, TheSpanBetweenTheCommonStartAndEnd)
+{
+    const struct
+    {
+        std::u16string_view before;
+        std::u16string_view after;
+        TextChange expected;
+    } cases[] = {
+        {u"abc", u"abXYc", {2, 0, 2}},     // typed or pasted at the caret
+        {u"abcd", u"aXYZd", {1, 2, 3}},    // pasted over a selection
+        {u"aaa", u"aaaa", {3, 0, 1}},      // the same character again: at the end
+        {u"", u"\x5F20\x4E09", {0, 0, 2}}, // into an empty field
+        {u"abc", u"ac", {1, 1, 0}},        // deleted
+    };
+    for (const auto& c : cases) {
+        const TextChange change = changeBetween(c.before, c.after);
+        EXPECT_EQ(change.at, c.expected.at);
+        EXPECT_EQ(change.removed, c.expected.removed);
+        EXPECT_EQ(change.inserted, c.expected.inserted);
+    }
 }
 
 TEST_F(TcpSetModelTest, AnEditThatInsertsAControlCharacterIsRefusedQuietly)

@@ -58,19 +58,6 @@ std::string windowTextUtf8(HWND window)
     return utf8(text);
 }
 
-TextChange changeBetween(std::wstring_view before, std::wstring_view after)
-{
-    std::size_t prefix = 0;
-    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
-           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
-    return {static_cast<DWORD>(prefix), std::wstring(before.substr(prefix, before.size() - prefix - suffix)),
-            static_cast<DWORD>(after.size() - prefix - suffix)};
-}
-
 UINT windowDpi(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);

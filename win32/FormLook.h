@@ -12,16 +12,6 @@ std::string utf8(std::wstring_view utf16);
 // A control's text as UTF-8.
 std::string windowTextUtf8(HWND window);
 
-// How an edit changed a text: at UTF-16 index at, removed was replaced by insertedLength
-// units (the longest common start and end of the two texts stay).
-struct TextChange
-{
-    DWORD at = 0;
-    std::wstring removed;
-    DWORD insertedLength = 0;
-};
-TextChange changeBetween(std::wstring_view before, std::wstring_view after);
-
 // The window's DPI: GetDpiForWindow where the system has it (Windows 10), else the screen's.
 UINT windowDpi(HWND window);
 // Form pixels (96 dpi) at dpi.

@@ -3,6 +3,7 @@
 #include "DialogOpening.h"
 #include "FormLook.h"
 #include "MessageBoxPresenter.h"
+#include "TextChange.h"
 
 #include <commctrl.h>
 
@@ -134,10 +135,12 @@ void TTcpSetFrm::onEditChange(ControlId id)
     }
     // Refused: only the inserted part is put back as it was (a replaced selection too), and
     // the caret stays where the insertion began.
-    const TextChange change = changeBetween(wide(oldText), wide(newText));
+    const std::wstring before = wide(oldText);
+    const TextChange change = changeBetween<wchar_t>(before, wide(newText));
+    const std::wstring removed = before.substr(change.at, change.removed);
     m_rendering = true;
-    SendMessageW(control, EM_SETSEL, change.at, static_cast<LPARAM>(change.at + change.insertedLength));
-    SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(change.removed.c_str()));
+    SendMessageW(control, EM_SETSEL, change.at, static_cast<LPARAM>(change.at + change.inserted));
+    SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(removed.c_str()));
     SendMessageW(control, EM_SETSEL, change.at, static_cast<LPARAM>(change.at));
     m_rendering = false;
     if (verdict == EditVerdict::RefuseAndReport)

@@ -34,7 +34,7 @@ void moveTo(HWND window, const FormRect& bounds, int left, int top, UINT dpi)
 
 TTcpIpFrm::TTcpIpFrm(MessagePresenter& presenter)
     : m_model(
-          *this, presenter,
+          view(), presenter,
           [this, &presenter](TModelParm& entry) { return TTcpSetFrm::EditDevice(entry, presenter, handle); }),
       idpclnt1(m_model.idpclnt1)
 {
@@ -135,25 +135,6 @@ void TTcpIpFrm::placeMembers()
         moveTo(buttons[i], mainButtonTable()[i].bounds, layout.pnl1.left, 0, m_dpi);
 }
 
-void TTcpIpFrm::showRows(const std::vector<RowView>& rows)
-{
-    ListView_DeleteAllItems(lv1);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        LVITEMW item{};
-        item.iItem = static_cast<int>(i);
-        const int row = ListView_InsertItem(lv1, &item);
-        setItemText(lv1, row, 0, rows[i].ip);
-        setItemText(lv1, row, 1, rows[i].mac);
-    }
-    focusFirstRowIfNone();
-}
-
-void TTcpIpFrm::showRow(std::size_t index, const RowView& view)
-{
-    setItemText(lv1, static_cast<int>(index), 0, view.ip);
-    setItemText(lv1, static_cast<int>(index), 1, view.mac);
-}
-
 void TTcpIpFrm::focusFirstRowIfNone()
 {
     // As a list that gets the keyboard: the first row holds the focus, unselected, so that
@@ -164,46 +145,48 @@ void TTcpIpFrm::focusFirstRowIfNone()
     ListView_SetItemState(lv1, 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
-void TTcpIpFrm::enableSearchButtons(bool enabled)
+TcpIpView TTcpIpFrm::view()
 {
-    EnableWindow(btn1, enabled);
-    EnableWindow(btn2, enabled);
-}
-
-std::optional<std::size_t> TTcpIpFrm::focusedRow() const
-{
-    const int row = ListView_GetNextItem(lv1, -1, LVNI_FOCUSED);
-    return row >= 0 ? std::optional<std::size_t>(row) : std::nullopt;
-}
-
-WindowHandle TTcpIpFrm::focusedControl() const
-{
-    return GetFocus();
-}
-
-void TTcpIpFrm::restoreFocus(WindowHandle control)
-{
-    auto* window = static_cast<HWND>(control);
-    if (window != nullptr && IsChild(handle, window) && IsWindowEnabled(window))
-        SetFocus(window);
-}
-
-void TTcpIpFrm::setBusy(bool busy)
-{
-    if (busy)
-        m_busy.emplace();
-    else
-        m_busy.reset();
-}
-
-void TTcpIpFrm::closeWindow()
-{
-    SendMessageW(handle, WM_CLOSE, 0, 0);
-}
-
-WindowHandle TTcpIpFrm::ownerWindow() const
-{
-    return ownerHandle(handle);
+    TcpIpView view;
+    view.showRows = [this](const std::vector<RowView>& rows) {
+        ListView_DeleteAllItems(lv1);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            LVITEMW item{};
+            item.iItem = static_cast<int>(i);
+            const int row = ListView_InsertItem(lv1, &item);
+            setItemText(lv1, row, 0, rows[i].ip);
+            setItemText(lv1, row, 1, rows[i].mac);
+        }
+        focusFirstRowIfNone();
+    };
+    view.showRow = [this](std::size_t index, const RowView& row) {
+        setItemText(lv1, static_cast<int>(index), 0, row.ip);
+        setItemText(lv1, static_cast<int>(index), 1, row.mac);
+    };
+    view.enableSearchButtons = [this](bool enabled) {
+        EnableWindow(btn1, enabled);
+        EnableWindow(btn2, enabled);
+    };
+    view.focusedRow = [this]() -> std::optional<std::size_t> {
+        const int row = ListView_GetNextItem(lv1, -1, LVNI_FOCUSED);
+        return row >= 0 ? std::optional<std::size_t>(row) : std::nullopt;
+    };
+    view.focusedControl = []() -> WindowHandle { return GetFocus(); };
+    view.restoreFocus = [this](WindowHandle control) {
+        auto* window = static_cast<HWND>(control);
+        if (window != nullptr && IsChild(handle, window) && IsWindowEnabled(window))
+            SetFocus(window);
+    };
+    // No message is handled during a search, so nothing resets the cursor meanwhile.
+    view.setBusy = [this](bool busy) {
+        if (busy)
+            m_busy.emplace();
+        else
+            m_busy.reset();
+    };
+    view.closeWindow = [this] { SendMessageW(handle, WM_CLOSE, 0, 0); };
+    view.ownerWindow = [this] { return ownerHandle(handle); };
+    return view;
 }
 
 void TTcpIpFrm::onCommand(WORD id)

@@ -11,13 +11,13 @@
 
 class MessagePresenter;
 
-class TTcpIpFrm : private TcpIpView
+class TTcpIpFrm
 {
 public:
     using DeviceEditor = TcpIpModel::DeviceEditor;
 
     explicit TTcpIpFrm(MessagePresenter& presenter);
-    ~TTcpIpFrm() override;
+    ~TTcpIpFrm();
     TTcpIpFrm(const TTcpIpFrm&) = delete;
     TTcpIpFrm& operator=(const TTcpIpFrm&) = delete;
 
@@ -56,16 +56,8 @@ private:
     void focusFirstRowIfNone();
     void onCommand(WORD id);
 
-    // TcpIpView
-    void showRows(const std::vector<RowView>& rows) override;
-    void showRow(std::size_t index, const RowView& view) override;
-    void enableSearchButtons(bool enabled) override;
-    std::optional<std::size_t> focusedRow() const override;
-    WindowHandle focusedControl() const override;
-    void restoreFocus(WindowHandle control) override;
-    void setBusy(bool busy) override;
-    void closeWindow() override;
-    WindowHandle ownerWindow() const override;
+    // What the model shows and asks, over this window's controls.
+    TcpIpView view();
 
     HFONT m_font = nullptr;
     UINT m_dpi = USER_DEFAULT_SCREEN_DPI;

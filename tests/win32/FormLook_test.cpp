@@ -41,26 +41,3 @@ TEST(FormLookScale, FormPixelsGrowWithTheDpiRoundedToNearest)
 }
 
 } // namespace
-
-TEST(FormLookEdit, ARefusedChangeIsTheSpanBetweenTheCommonStartAndEnd)
-{
-    const struct
-    {
-        std::wstring_view before;
-        std::wstring_view after;
-        DWORD at;
-        std::wstring_view removed;
-        DWORD insertedLength;
-    } cases[] = {
-        {L"abc", L"abXYc", 2, L"", 2},     // typed or pasted at the caret
-        {L"abcd", L"aXYZd", 1, L"bc", 3},  // pasted over a selection
-        {L"aaa", L"aaaa", 3, L"", 1},      // the same character again: at the end
-        {L"", L"\x5F20\x4E09", 0, L"", 2}, // into an empty field
-    };
-    for (const auto& c : cases) {
-        const TextChange change = changeBetween(c.before, c.after);
-        EXPECT_EQ(change.at, c.at);
-        EXPECT_EQ(change.removed, c.removed);
-        EXPECT_EQ(change.insertedLength, c.insertedLength);
-    }
-}
