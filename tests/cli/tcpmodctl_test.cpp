@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CtlHelp, EverySubcommandHasItsOwn)
 {
-    for (const std::string command : {"search", "read", "set", "export", "apply"}) {
+    for (const std::string command : {"search", "read", "set", "export", "apply", "commission"}) {
         const Outcome run = ctl({command, "--help"});
         EXPECT_EQ(run.status, 0);
         EXPECT_THAT(run.out, HasSubstr("Usage: tcpmodctl " + command + " "));
