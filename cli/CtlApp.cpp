@@ -18,6 +18,7 @@ struct Options
     std::vector<std::string> assignments;
     std::string outPath;
     ApplyOptions apply;
+    std::string planPath;
 };
 
 void addInterface(CLI::App* command, Options& options)
@@ -60,7 +61,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Options options;
 
     CLI::App* search = app.add_subcommand("search", "search the LAN once and list the modules found");
-    search->add_flag("--json", options.json, "a JSON array of {kind, ip, mac, tag}");
+    search->add_flag("--json", options.json, "a JSON array of {kind, ip, mac, tag, shared_ip}");
     addInterface(search, options);
 
     CLI::App* read = app.add_subcommand("read", "show every field of one module");
@@ -91,6 +92,13 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     apply->add_flag("--dry-run", options.apply.dryRun, "show what would change, write nothing");
     addKind(apply, options);
     addInterface(apply, options);
+
+    CLI::App* commission = app.add_subcommand(
+        "commission", "give new modules their own addresses and settings from a CSV plan, found by MAC");
+    commission->add_option("PLAN", options.planPath, "a CSV file in UTF-8: mac, then fields of set")
+        ->required();
+    commission->add_flag("--dry-run", options.apply.dryRun, "show what would change, write nothing");
+    addInterface(commission, options);
 
     std::vector<const char*> argv{"tcpmodctl"};
     for (const std::string& arg : args)
@@ -135,5 +143,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return setCommand(ctx, options.module, kind, options.assignments);
     if (exportCommandApp->parsed())
         return exportCommand(ctx, options.module, kind, options.outPath);
+    if (commission->parsed())
+        return commissionCommand(ctx, options.planPath, options.apply.dryRun);
     return applyCommand(ctx, options.apply, kind);
 }

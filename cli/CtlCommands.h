@@ -35,6 +35,9 @@ int setCommand(CtlContext& ctx, const std::string& module, KindChoice kind,
                const std::vector<std::string>& assignments);
 int exportCommand(CtlContext& ctx, const std::string& module, KindChoice kind, const std::string& outPath);
 int applyCommand(CtlContext& ctx, const ApplyOptions& options, KindChoice kind);
+// The plan's modules, found by MAC after one search, read, changed and written one after
+// another (CommissionPlan.h gives the file's checks).
+int commissionCommand(CtlContext& ctx, const std::string& planPath, bool dryRun);
 
 // One line on stderr: "tcpmodctl: <text>", line breaks inside text made blanks.
 void reportError(CtlContext& ctx, const std::string& text);

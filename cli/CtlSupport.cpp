@@ -4,6 +4,7 @@
 #include "NumText.h"
 #include "net.h"
 
+#include <algorithm>
 #include <ostream>
 
 std::string displayText(const std::string& bytes)
@@ -91,8 +92,14 @@ Found findModule(const std::vector<TModelParm>& modules, const std::string& id, 
     std::string listed;
     for (const TModelParm& entry : lookup.matches)
         listed += "; " + describeModule(entry);
+    const bool shared = std::any_of(lookup.matches.begin(), lookup.matches.end(),
+                                    [](const TModelParm& entry) { return entry.SharedIp; });
+    // Modules that share an address are told apart by their MACs alone.
     return {std::nullopt, exitcode::kUsage,
-            id + " is ambiguous, choose with --kind cmd|lib or a MAC" + listed};
+            id +
+                (shared ? " is shared by several modules, name one by its MAC"
+                        : " is ambiguous, choose with --kind cmd|lib or a MAC") +
+                listed};
 }
 
 void reportError(CtlContext& ctx, const std::string& text)

@@ -7,17 +7,6 @@
 
 namespace {
 
-bool sameMac(std::string_view a, std::string_view b)
-{
-    const auto fold = [](char c) {
-        if (c == ':')
-            return '-';
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    };
-    return !a.empty() && std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                                    [&](char x, char y) { return fold(x) == fold(y); });
-}
-
 bool sameModule(const TModelParm& a, const TModelParm& b)
 {
     return a.ViaCommandProtocol == b.ViaCommandProtocol && a.Ip == b.Ip && a.Mac == b.Mac &&
@@ -40,6 +29,7 @@ SearchOutcome searchModules(const std::string& interfaceAddress)
         outcome.error = error.what();
     }
     outcome.droppedByOs = stats.droppedByOs;
+    MarkSharedIps(outcome.modules);
     return outcome;
 }
 
@@ -78,5 +68,7 @@ std::string describeModule(const TModelParm& entry)
     std::string text = std::string(entry.ViaCommandProtocol ? "cmd " : "lib ") + entry.Ip + " " + entry.Mac;
     if (!entry.ViaCommandProtocol)
         text += " tag " + std::to_string(entry.LibraryTag);
+    if (entry.SharedIp)
+        text += " (shared IP)";
     return text;
 }

@@ -19,7 +19,8 @@ struct SearchOutcome
     std::string error;
 };
 
-// One search, as the window runs it. interfaceAddress, when not empty, is a local address:
+// One search, as the window runs it, with the rows that share an address marked
+// (MarkSharedIps). interfaceAddress, when not empty, is a local address:
 // the probe leaves by the interface that owns it and the replies are taken there.
 SearchOutcome searchModules(const std::string& interfaceAddress);
 
@@ -44,5 +45,6 @@ struct Lookup
 // the same module listed twice by one phase counts once.
 Lookup lookUpModule(const std::vector<TModelParm>& modules, std::string_view id, KindChoice kind);
 
-// "cmd 10.77.0.11 00-1A-2B-00-00-11" or "lib 10.77.0.21 00-4D-58-00-00-41 tag 200".
+// "cmd 10.77.0.11 00-1A-2B-00-00-11", "lib 10.77.0.21 00-4D-58-00-00-41 tag 200",
+// "cmd 10.77.0.50 00-1A-2B-3C-00-AA (shared IP)".
 std::string describeModule(const TModelParm& entry);

@@ -6,6 +6,7 @@
 #include "NumText.h"
 #include "SwTcpFunc.h"
 
+#include <algorithm>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <map>
 
@@ -18,8 +19,11 @@ struct Script
 
     std::optional<ReceivedDatagram> operator()(const std::vector<fakenet::Sent>& sent)
     {
-        if (provider.ConsumeIntegralInRange(0, 9) == 0)
+        if (provider.ConsumeIntegralInRange(0, 9) == 0) {
+            // A request sent again (the read run once more by MAC) must not keep its old reply.
+            replyTo.erase(sent.back().data);
             return std::nullopt;
+        }
         std::string data;
         switch (provider.ConsumeIntegralInRange(0, 3)) {
         case 0:
@@ -77,10 +81,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto& sent = fakenet::sent();
     FUZZ_CHECK(!sent.empty() && sent.front().data == "L" && sent.back().data == "O");
-    FUZZ_CHECK(sent.size() <= 21);
+    // A read that got another module's MAC is run once more by the entry's MAC: "W", "L",
+    // seventeen reads, "O".
+    const std::size_t again = config.ReachedByMac ? 20 : 0;
+    FUZZ_CHECK(sent.size() <= 21 + again);
+    if (config.ReachedByMac)
+        FUZZ_CHECK(sent[sent.size() - 1].data == "O" &&
+                   std::count_if(sent.begin(), sent.end(),
+                                 [&](const fakenet::Sent& s) { return s.data == "W" + entry.Mac; }) >= 1);
     const auto valueOf = [&](const char* code) { return script.replyTo.at(code).substr(1); };
     if (ok) {
-        FUZZ_CHECK(sent.size() == 19 || sent.size() == 21);
+        FUZZ_CHECK(sent.size() == 19 + again || sent.size() == 21 + again);
+        // Read at the address, a module is read only when it is the entry's.
+        if (!config.ReachedByMac && !entry.Mac.empty())
+            FUZZ_CHECK(sameMac(config.MacAddress, entry.Mac));
         for (const char* code : {"GON", "GDN", "GFE", "GDH", "GIP", "GPN", "GTP", "GRM", "GDI", "GDP", "GGI",
                                  "GNM", "GBR", "GPR", "GBB", "GFC", "GDT"})
             FUZZ_CHECK(accepted(script.replyTo.at(code)));

@@ -135,14 +135,15 @@ std::optional<SearchResult> MxClient::nextSearchResult()
     return m_found[m_handedOut++];
 }
 
-std::optional<Message> MxClient::exchange(const std::string& ip, const Message& request, MessageType accepted)
+std::optional<Message> MxClient::exchange(const std::string& ip, const Message& request, MessageType accepted,
+                                          bool byMac)
 {
     if (!isDottedQuad(ip))
         return std::nullopt;
     const std::string bytes = encode(request);
     if (bytes.size() > kMaxMessageSize)
         return std::nullopt;
-    const std::uint32_t address = resolveHost(ip);
+    const std::uint32_t address = resolveHost(byMac ? "255.255.255.255" : ip);
     UdpSocket& s = socket();
     dropQueued();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -165,11 +166,30 @@ std::optional<Message> MxClient::exchange(const std::string& ip, const Message& 
     return std::nullopt;
 }
 
+std::optional<std::string> MxClient::sharedAddressMac(const std::string& ip, std::uint32_t tag) const
+{
+    const auto atIp = [&](const SearchResult& r) { return r.ip == ip; };
+    if (std::count_if(m_found.begin(), m_found.end(), atIp) < 2)
+        return std::nullopt;
+    const auto it = std::find_if(m_found.begin(), m_found.end(),
+                                 [&](const SearchResult& r) { return atIp(r) && r.tag == tag; });
+    if (it == m_found.end())
+        return std::nullopt;
+    return it->mac;
+}
+
+std::optional<Message> MxClient::fetchConfig(const std::string& ip, std::uint32_t tag)
+{
+    if (const auto mac = sharedAddressMac(ip, tag))
+        return exchange(ip, {MessageType::FetchByMac, {nextNonce(), *mac, std::to_string(tag)}},
+                        MessageType::Config, true);
+    return exchange(ip, {MessageType::Fetch, {nextNonce(), std::to_string(tag)}}, MessageType::Config);
+}
+
 bool MxClient::fetch(const std::string& ip, std::uint32_t tag)
 {
     m_config.reset();
-    const auto reply =
-        exchange(ip, {MessageType::Fetch, {nextNonce(), std::to_string(tag)}}, MessageType::Config);
+    const auto reply = fetchConfig(ip, tag);
     if (!reply || reply->type != MessageType::Config)
         return false;
     std::map<std::string, std::string> config;
@@ -201,12 +221,16 @@ void MxClient::addChange(const std::string& key, const std::string& value)
 
 bool MxClient::modify(const std::string& ip, const std::string& password, std::uint32_t tag)
 {
-    Message request{MessageType::Modify, {nextNonce(), std::to_string(tag), password}};
+    // Modules that share an address are told apart by the MAC the search gave the tag.
+    const std::optional<std::string> mac = sharedAddressMac(ip, tag);
+    Message request =
+        mac ? Message{MessageType::ModifyByMac, {nextNonce(), *mac, std::to_string(tag), password}}
+            : Message{MessageType::Modify, {nextNonce(), std::to_string(tag), password}};
     for (const auto& [key, value] : m_changes) {
         request.fields.push_back(key);
         request.fields.push_back(value);
     }
-    const auto reply = exchange(ip, request, MessageType::Accepted);
+    const auto reply = exchange(ip, request, MessageType::Accepted, mac.has_value());
     if (reply)
         return reply->type == MessageType::Accepted;
     // No answer at all: the request or only its reply was lost. The module's configuration
@@ -221,8 +245,7 @@ bool MxClient::changesApplied(const std::string& ip, std::uint32_t tag)
         if (key == "IP" && isDottedQuad(value))
             at = value;
     }
-    const auto reply =
-        exchange(at, {MessageType::Fetch, {nextNonce(), std::to_string(tag)}}, MessageType::Config);
+    const auto reply = fetchConfig(at, tag);
     if (!reply || reply->type != MessageType::Config)
         return false;
     std::map<std::string, std::string> config;

@@ -65,9 +65,15 @@ private:
     UdpSocket& socket();
     std::string nextNonce();
     void dropQueued();
-    // Sends request to ip and waits for a reply of one of the types with the request's
-    // nonce; resends once when none came.
-    std::optional<Message> exchange(const std::string& ip, const Message& request, MessageType accepted);
+    // Sends request to ip (by broadcast when byMac) and waits for a reply of one of the types
+    // with the request's nonce; resends once when none came.
+    std::optional<Message> exchange(const std::string& ip, const Message& request, MessageType accepted,
+                                    bool byMac = false);
+    // The MAC of the module the last search found at ip with tag, when the search found
+    // more than one module at ip: a request to the address would reach any of them.
+    std::optional<std::string> sharedAddressMac(const std::string& ip, std::uint32_t tag) const;
+    // A fetch of the module at ip with tag: to the address, or by MAC.
+    std::optional<Message> fetchConfig(const std::string& ip, std::uint32_t tag);
     bool changesApplied(const std::string& ip, std::uint32_t tag);
 
     std::unique_ptr<UdpSocket> m_socket;

@@ -8,13 +8,13 @@ namespace {
 
 bool knownType(char letter)
 {
-    constexpr std::string_view kLetters = "SRGCMKN";
+    constexpr std::string_view kLetters = "SRGCMKNFP";
     return kLetters.find(letter) != std::string_view::npos;
 }
 
 bool pairsFollow(MessageType type)
 {
-    return type == MessageType::Config || type == MessageType::Modify;
+    return type == MessageType::Config || type == MessageType::Modify || type == MessageType::ModifyByMac;
 }
 
 } // namespace
@@ -30,7 +30,10 @@ std::size_t minimumFields(MessageType type)
     case MessageType::Refused:
         return 2;
     case MessageType::Modify:
+    case MessageType::FetchByMac:
         return 3;
+    case MessageType::ModifyByMac:
+        return 4;
     case MessageType::SearchReply:
         return 7;
     }

@@ -24,7 +24,10 @@ enum class MessageType : char
     Config = 'C',      // nonce, then key and value pairs
     Modify = 'M',      // nonce, tag, password, then key and value pairs
     Accepted = 'K',    // nonce
-    Refused = 'N'      // nonce, reason
+    Refused = 'N',     // nonce, reason
+    // By broadcast, for a module that shares its address: only the module with the MAC acts.
+    FetchByMac = 'F',  // nonce, mac, tag
+    ModifyByMac = 'P', // nonce, mac, tag, password, then key and value pairs
 };
 
 struct Message

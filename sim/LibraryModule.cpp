@@ -20,6 +20,13 @@ bool isLibraryKey(const std::string& key)
     return std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
+bool sameMacText(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 const char* faultKeyOf(mx::MessageType type)
 {
     switch (type) {
@@ -65,9 +72,19 @@ LibraryModule::LibraryModule(ModuleSpec spec) : m_spec(std::move(spec)) {}
 ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, const std::string& fromIp,
                                    std::uint16_t fromPort)
 {
-    const auto message = mx::decode(data);
+    auto message = mx::decode(data);
     if (m_gone || !message)
         return {};
+    // A request by MAC is this module's only when the MAC is its own; it is then served as
+    // if sent to its address.
+    if (message->type == mx::MessageType::FetchByMac || message->type == mx::MessageType::ModifyByMac) {
+        if (!sameMacText(message->fields[1], m_spec.mac))
+            return {};
+        message->type =
+            message->type == mx::MessageType::FetchByMac ? mx::MessageType::Fetch : mx::MessageType::Modify;
+        message->fields.erase(message->fields.begin() + 1);
+        atOwnAddress = true;
+    }
     const Fault fault = takeFault(m_spec, faultKeyOf(message->type));
     if (fault.kind == FaultKind::Gone) {
         m_gone = true;

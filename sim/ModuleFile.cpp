@@ -285,8 +285,6 @@ std::vector<ModuleSpec> parseModules(const std::string& jsonText, const std::str
         for (const auto& other : modules) {
             if (other.mac == spec.mac)
                 fail(where + ".mac", inQuotes(spec.mac) + " is used twice");
-            if (other.ip == spec.ip && other.kind == spec.kind)
-                fail(where + ".ip", spec.ip + " is used by two modules of one kind");
         }
         modules.push_back(std::move(spec));
     }

@@ -39,9 +39,6 @@ SimOptions parseSimOptions(const std::vector<std::string>& arguments)
         for (std::size_t j = 0; j < i; ++j) {
             if (options.modules[i].mac == options.modules[j].mac)
                 throw ModuleFileError("two modules with MAC " + options.modules[i].mac);
-            if (options.modules[i].ip == options.modules[j].ip &&
-                options.modules[i].kind == options.modules[j].kind)
-                throw ModuleFileError("two modules of one kind at " + options.modules[i].ip);
         }
     }
     return options;

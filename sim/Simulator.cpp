@@ -87,6 +87,8 @@ public:
     ~Impl();
 
     Module& module(const std::string& mac);
+    // The socket another module already holds at ip and port, or none.
+    std::shared_ptr<UdpSocket> sharedSocket(const std::string& ip, std::uint16_t port) const;
     void moveIfNeeded(Module& target);
     void wake();
 
@@ -127,12 +129,12 @@ Simulator::Impl::Impl(std::vector<ModuleSpec> specs)
         for (const auto& other : m_modules) {
             if (other.spec().mac == spec.mac)
                 throw std::invalid_argument("two modules with MAC " + spec.mac);
-            if (other.spec().ip == spec.ip && other.spec().kind == spec.kind)
-                throw std::invalid_argument("two modules of one kind at " + spec.ip);
         }
         Module added;
         added.boundIp = spec.ip;
-        added.socket = bindShared(spec.ip, portOf(spec.kind));
+        added.socket = sharedSocket(spec.ip, portOf(spec.kind));
+        if (!added.socket)
+            added.socket = bindShared(spec.ip, portOf(spec.kind));
         if (spec.kind == ModuleKind::Command)
             added.command = std::make_unique<CommandModule>(std::move(spec));
         else
@@ -181,12 +183,25 @@ std::shared_ptr<UdpSocket> Simulator::Impl::wildcardFor(std::uint16_t port) cons
     return port == kCommandPort ? m_commandWildcard : m_libraryWildcard;
 }
 
+std::shared_ptr<UdpSocket> Simulator::Impl::sharedSocket(const std::string& ip, std::uint16_t port) const
+{
+    for (const Module& other : m_modules) {
+        if (other.socket && other.boundIp == ip && portOf(other.spec().kind) == port)
+            return other.socket;
+    }
+    return nullptr;
+}
+
 void Simulator::Impl::moveIfNeeded(Module& target)
 {
     const std::string& ip = target.spec().ip;
     if (ip == target.boundIp)
         return;
-    target.socket = bindModuleSocket(ip, portOf(target.spec().kind));
+    const std::uint16_t port = portOf(target.spec().kind);
+    target.socket.reset();
+    target.socket = sharedSocket(ip, port);
+    if (!target.socket)
+        target.socket = bindModuleSocket(ip, port);
     target.boundIp = ip;
 }
 
@@ -209,8 +224,13 @@ void Simulator::Impl::run()
             };
             add(m_commandWildcard, {kCommandPort, -1});
             add(m_libraryWildcard, {kLibraryPort, -1});
-            for (std::size_t i = 0; i < m_modules.size(); ++i)
-                add(m_modules[i].socket, {portOf(m_modules[i].spec().kind), static_cast<int>(i)});
+            // Modules at one address share its socket, and a unicast there reaches the first
+            // of them declared, as a switch's ARP picks one of several hosts.
+            for (std::size_t i = 0; i < m_modules.size(); ++i) {
+                const auto& socket = m_modules[i].socket;
+                if (std::find(held.begin(), held.end(), socket) == held.end())
+                    add(socket, {portOf(m_modules[i].spec().kind), static_cast<int>(i)});
+            }
             if (!m_pending.empty()) {
                 const auto wait =
                     std::chrono::ceil<std::chrono::milliseconds>(m_pending.front().due - Clock::now());

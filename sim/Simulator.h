@@ -131,7 +131,9 @@ class Simulator // serves modules on its own thread until destroyed
 {
 public:
     // Binds every socket before it returns; raises SocketError (e.g. an address the host
-    // does not own) or std::invalid_argument (two modules with one MAC or one address).
+    // does not own) or std::invalid_argument (two modules with one MAC). Modules may share an
+    // address: a unicast to it reaches the first of them in the order given, a broadcast
+    // reaches all, and "W" selects one by its MAC.
     explicit Simulator(std::vector<ModuleSpec> modules);
     ~Simulator();
     Simulator(const Simulator&) = delete;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
+#include <vector>
 
 class UdpEndpoint;
 
@@ -52,3 +54,11 @@ void ConfigureDiscoveryEndpoint(UdpEndpoint& endpoint);
 // always run, and then the first error is raised. Rows already delivered stay. stats, when
 // given, is filled in before anything is raised.
 void RunSearch(UdpEndpoint& endpoint, const RowSink& sink, SearchStats* stats = nullptr);
+
+// Sets SharedIp on every entry of one search: true for a command-protocol entry whose Ip is
+// also the Ip of another command-protocol entry with a different Mac (sameMac), false for
+// every other. A module listed twice, or once per road, does not share. Call it again over
+// the whole list whenever an Ip changes (a write that moved a module).
+void MarkSharedIps(std::span<TModelParm> entries);
+// The same for a list whose entries live elsewhere (in a window's rows).
+void MarkSharedIps(const std::vector<TModelParm*>& entries);

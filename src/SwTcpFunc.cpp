@@ -2,6 +2,7 @@
 
 #include "net.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -28,6 +29,17 @@ bool ExchangeCommand(const std::string& host, const std::string& command, std::u
         return false;
     value = reply.data.substr(1);
     return true;
+}
+
+bool sameMac(std::string_view a, std::string_view b)
+{
+    const auto fold = [](char c) {
+        if (c == ':')
+            return '-';
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    return !a.empty() && std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                                    [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 ConfigMember memberOf(ConfigField field)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 // One found module. Text fields hold the wire's 8-bit bytes, never re-encoded here.
@@ -18,7 +19,14 @@ struct TModelParm
     std::int32_t Port = 0;
     std::uint8_t ViaCommandProtocol = 0;
     std::uint8_t LibraryTag = 0;
+    // Another command module of the same search answers at this Ip: the command road reaches
+    // this one by its Mac alone ("W" by broadcast). Set by MarkSharedIps (Discovery.h).
+    bool SharedIp = false;
 };
+
+// Whether two MAC texts name one module: ASCII letter case and ":" or "-" alike. An empty
+// text names none.
+bool sameMac(std::string_view a, std::string_view b);
 
 // "No value" for a one-byte code: the position of an empty list selection, low 8 bits.
 constexpr std::uint8_t kNoCode = 255;
@@ -58,6 +66,9 @@ struct TModelConfig
     std::uint8_t GfcValue = kNoCode;
     std::uint8_t GdtValue = kNoCode;
     AsReadTexts AsRead{};
+    // The command reader found another module at the entry's address and read this one by
+    // its MAC: the writer reaches it the same way, never by the address.
+    bool ReachedByMac = false;
 
     // Values and texts as read: two records are equal when a writer sends the same for both.
     bool operator==(const TModelConfig&) const = default;
@@ -81,8 +92,13 @@ bool ExchangeCommand(const std::string& host, const std::string& command, std::u
 
 // Command road. Read: "L" (fallback "W"+entry.Mac by broadcast, "L"), seventeen reads,
 // "O". Fields of commands not reached keep their values. Socket errors are raised.
+// A SharedIp entry is read by its Mac from the start: "W"+Mac, "L", the reads and "O", all
+// by broadcast. When a read at the address gives a "GFE" that is not the entry's Mac, another
+// module answered there: the read is run again by the Mac, the other module's values are
+// dropped, and config.ReachedByMac is set; a failed second read is a failed read.
 bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config);
 // Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O".
+// A SharedIp entry, or a record read by its MAC, is written by broadcast after "W"+entry.Mac.
 bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config);
 
 // The module write password the program gives the library road.

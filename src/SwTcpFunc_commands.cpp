@@ -105,6 +105,17 @@ bool exchange(const std::string& target, const std::string& command)
     return ExchangeCommand(target, command, kCommandPort, ignored);
 }
 
+// Selects the module by its physical address and opens it by broadcast; target becomes
+// empty so the rest of the run (the closing "O" included) follows by broadcast too. Only the
+// module that took "W" answers.
+bool openByMac(std::string& target, const std::string& mac)
+{
+    target.clear();
+    if (!exchange(target, "W" + mac))
+        return false;
+    return exchange(target, "L");
+}
+
 // "L" at the module's address; when that fails, the module is selected by its physical
 // address and opened by broadcast, and target becomes empty so the rest of the run (the
 // closing "O" included) follows by broadcast too.
@@ -112,10 +123,7 @@ bool openRun(std::string& target, const std::string& mac)
 {
     if (exchange(target, "L"))
         return true;
-    target.clear();
-    if (!exchange(target, "W" + mac))
-        return false;
-    return exchange(target, "L");
+    return openByMac(target, mac);
 }
 
 // Closes every run that reached it; the module's answer changes nothing.
@@ -124,12 +132,11 @@ void closeRun(const std::string& target)
     exchange(target, "O");
 }
 
-} // namespace
-
-bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
+// One read run: the opening (by the address, or by the MAC when target is empty), the read
+// table, "O". Fields are stored as they come.
+bool readRun(std::string target, const std::string& mac, TModelConfig& config)
 {
-    std::string target = entry.Ip;
-    bool result = openRun(target, entry.Mac);
+    bool result = target.empty() ? openByMac(target, mac) : openRun(target, mac);
     if (result) {
         std::string value;
         for (const CommandRow& row : kReadTable) {
@@ -145,10 +152,32 @@ bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
     return result;
 }
 
+} // namespace
+
+bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
+{
+    if (entry.SharedIp)
+        return readRun({}, entry.Mac, config);
+    TModelConfig before = config;
+    const bool result = readRun(entry.Ip, entry.Mac, config);
+    // Whoever answered at the address reports its own MAC. Another module's values must
+    // never reach the caller, who would write them back to this one or show them as its own.
+    if (result && !entry.Mac.empty() && !sameMac(config.MacAddress, entry.Mac)) {
+        config = std::move(before);
+        config.ReachedByMac = true;
+        return readRun({}, entry.Mac, config);
+    }
+    return result;
+}
+
 bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config)
 {
     std::string target = entry.Ip;
-    const bool opened = openRun(target, config.MacAddress);
+    // A module that shares its address is reached by the MAC its row was found with: a write
+    // at the address would land on whichever module answers there.
+    const bool byMac = entry.SharedIp || config.ReachedByMac;
+    const bool opened = byMac ? openByMac(target, entry.Mac.empty() ? config.MacAddress : entry.Mac)
+                              : openRun(target, config.MacAddress);
     bool result = opened;
     if (opened) {
         for (const CommandRow& row : kWriteTable) {

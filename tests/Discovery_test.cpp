@@ -329,4 +329,34 @@ TEST_F(DiscoveryTest, LibraryEndStatusOtherThanOneEndsTheSearch)
     EXPECT_EQ(rows[0].Ip, "10.77.0.21");
 }
 
+// Which rows of a search share an address: command rows only, told apart by MAC.
+TEST(MarkSharedIps, MarksCommandRowsWhoseAddressAnotherModuleAnswersAt)
+{
+    const auto row = [](const char* ip, const char* mac, std::uint8_t viaCommands) {
+        return TModelParm{mac, ip, 65535, viaCommands, 0};
+    };
+    std::vector<TModelParm> rows{
+        row("10.77.0.50", "00-1A-2B-3C-00-AA", 1), // shares with the next
+        row("10.77.0.50", "00-1A-2B-3C-00-BB", 1),
+        row("10.77.0.50", "00-1A-2B-3C-00-CC", 0), // the library's rows never share
+        row("10.77.0.11", "00-1A-2B-3C-00-11", 1), // listed twice: one module
+        row("10.77.0.11", "00:1a:2b:3c:00:11", 1),
+        row("10.77.0.11", "00-1A-2B-3C-00-11", 0), // and once more by the library
+        row("10.77.0.12", "", 1),                  // no MAC twice: maybe one module
+        row("10.77.0.12", "", 1),
+    };
+    rows[3].SharedIp = true; // a stale mark goes
+    MarkSharedIps(rows);
+    std::vector<bool> marks;
+    for (const TModelParm& entry : rows)
+        marks.push_back(entry.SharedIp);
+    EXPECT_EQ(marks, (std::vector<bool>{true, true, false, false, false, false, false, false}));
+
+    // A write moved the first module to its own address: both marks go.
+    rows[0].Ip = "10.77.0.51";
+    MarkSharedIps(std::vector<TModelParm*>{&rows[0], &rows[1]});
+    EXPECT_FALSE(rows[0].SharedIp);
+    EXPECT_FALSE(rows[1].SharedIp);
+}
+
 } // namespace

@@ -88,8 +88,12 @@ TEST_F(Ctl, SearchListsBothKindsAsTableAndJson)
     ASSERT_EQ(json.status, 0) << json.err;
     const auto list = nlohmann::json::parse(json.out);
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0], (nlohmann::json{{"kind", "cmd"}, {"ip", ip(1)}, {"mac", kMacA}, {"tag", nullptr}}));
-    EXPECT_EQ(list[3], (nlohmann::json{{"kind", "lib"}, {"ip", ip(11)}, {"mac", kMacLib}, {"tag", 9}}));
+    EXPECT_EQ(list[0],
+              (nlohmann::json{
+                  {"kind", "cmd"}, {"ip", ip(1)}, {"mac", kMacA}, {"tag", nullptr}, {"shared_ip", false}}));
+    EXPECT_EQ(list[3],
+              (nlohmann::json{
+                  {"kind", "lib"}, {"ip", ip(11)}, {"mac", kMacLib}, {"tag", 9}, {"shared_ip", false}}));
 }
 
 TEST_F(Ctl, AnOversizeReplyIsReportedAndTheOtherModulesStillServe)
@@ -232,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CtlHelp, EverySubcommandHasItsOwn)
 {
-    for (const std::string command : {"search", "read", "set", "export", "apply"}) {
+    for (const std::string command : {"search", "read", "set", "export", "apply", "commission"}) {
         const Outcome run = ctl({command, "--help"});
         EXPECT_EQ(run.status, 0);
         EXPECT_THAT(run.out, HasSubstr("Usage: tcpmodctl " + command + " "));
@@ -312,6 +316,115 @@ TEST_F(Ctl, ApplyRefusesIpForSeveralModulesAndAFileTooLongForALibraryModule)
     EXPECT_EQ(run.status, 2);
     EXPECT_THAT(run.err, HasSubstr("(99 bytes)"));
     EXPECT_FALSE(anyWrite(m_sim.events()));
+}
+
+// ---------------------------------------------------------------- modules at one address
+
+// Three new modules at the factory's one address; a unicast there reaches the first.
+const std::vector<std::string> kNewMacs{"00-1A-2B-3C-00-AA", "00-1A-2B-3C-00-BB", "00-1A-2B-3C-00-CC"};
+
+class CtlShared : public testing::Test
+{
+protected:
+    CtlShared() : m_sim(newModules()) {}
+
+    static std::vector<sim::ModuleSpec> newModules()
+    {
+        std::vector<sim::ModuleSpec> specs;
+        for (const std::string& mac : kNewMacs)
+            specs.push_back(sim::commandModule(ip(40), mac));
+        return specs;
+    }
+
+    // The module's values with the given ones changed: nothing else may move.
+    std::map<std::string, std::string> expectedValues(const std::string& mac,
+                                                      const std::map<std::string, std::string>& changed)
+    {
+        std::map<std::string, std::string> values = sim::commandModule(ip(40), mac).values;
+        for (const auto& [code, value] : changed)
+            values[code] = value;
+        return values;
+    }
+
+    static std::string writePlan(const std::string& text)
+    {
+        const std::string path = testing::TempDir() + "/tcpmodctl-plan.csv";
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    sim::Simulator m_sim;
+};
+
+TEST_F(CtlShared, SearchMarksTheRowsAndAnAddressNamesNoOne)
+{
+    const Outcome table = ctl({"search"});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_THAT(table.out, HasSubstr("cmd   10.77.0.50      00-1A-2B-3C-00-BB       shared IP"));
+    const auto list = nlohmann::json::parse(ctl({"search", "--json"}).out);
+    ASSERT_EQ(list.size(), 3u);
+    for (const auto& row : list)
+        EXPECT_EQ(row["shared_ip"], true);
+
+    const Outcome byIp = ctl({"read", ip(40)});
+    EXPECT_EQ(byIp.status, 2);
+    EXPECT_THAT(byIp.err, HasSubstr("10.77.0.50 is shared by several modules, name one by its MAC"));
+    EXPECT_THAT(byIp.err, HasSubstr("cmd 10.77.0.50 00-1A-2B-3C-00-CC (shared IP)"));
+}
+
+// Three writes meant for each module, in turn, by MAC: each lands on its own module.
+TEST_F(CtlShared, SetByMacReachesThatModuleAlone)
+{
+    for (int round = 1; round <= 3; ++round) {
+        for (const std::string& mac : kNewMacs) {
+            const Outcome set = ctl({"set", mac, "devicename=" + mac.substr(15) + std::to_string(round)});
+            ASSERT_EQ(set.status, 0) << set.err;
+        }
+    }
+    for (const std::string& mac : kNewMacs)
+        EXPECT_EQ(m_sim.values(mac), expectedValues(mac, {{"GDN", mac.substr(15) + "3"}})) << mac;
+}
+
+TEST_F(CtlShared, CommissionGivesEachModuleItsPlannedAddressAndName)
+{
+    // The last declared first: a write at the address would reach the first declared.
+    const std::string plan = writePlan("mac,ip,devicename\r\n"
+                                       "00-1A-2B-3C-00-CC,10.77.0.53,泵3\r\n"
+                                       "00-1a-2b-3c-00-bb,10.77.0.52,\"Pump 2, east\"\r\n"
+                                       "00-1A-2B-3C-00-AA,10.77.0.51,Pump 1\r\n");
+    const Outcome run = ctl({"commission", plan});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("[2/3] 00-1a-2b-3c-00-bb 10.77.0.50 -> 10.77.0.52: done\n"));
+    EXPECT_THAT(run.out, HasSubstr("3 done, 0 failed\n"));
+    const std::vector<std::pair<std::string, std::string>> planned{
+        {"10.77.0.51", "Pump 1"}, {"10.77.0.52", "Pump 2, east"}, {"10.77.0.53", "泵3"}};
+    for (std::size_t i = 0; i < kNewMacs.size(); ++i) {
+        EXPECT_EQ(m_sim.currentIp(kNewMacs[i]), planned[i].first);
+        EXPECT_EQ(m_sim.values(kNewMacs[i]),
+                  expectedValues(kNewMacs[i], {{"GIP", planned[i].first}, {"GDN", planned[i].second}}));
+    }
+}
+
+TEST_F(CtlShared, CommissionGoesOnPastAModuleNotFound)
+{
+    const std::string plan = writePlan("mac,devicename\n00-1A-2B-3C-00-99,ghost\n00-1A-2B-3C-00-BB,real\n");
+    const Outcome run = ctl({"commission", plan});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("[1/2] 00-1A-2B-3C-00-99: failed: not found by the search\n"));
+    EXPECT_THAT(run.out, HasSubstr("1 done, 1 failed\n"));
+    EXPECT_EQ(run.err, "tcpmodctl: 00-1A-2B-3C-00-99: not found by the search\n");
+    EXPECT_EQ(m_sim.values(kNewMacs[1]).at("GDN"), "real");
+}
+
+TEST_F(CtlShared, CommissionRefusesAPlanThatWouldMakeAnotherSharedAddress)
+{
+    const std::string plan = writePlan("mac,ip\n00-1A-2B-3C-00-AA,10.77.0.50\n");
+    const Outcome run = ctl({"commission", plan});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err,
+                HasSubstr("line 2: ip 10.77.0.50 is already used by cmd 10.77.0.50 00-1A-2B-3C-00-BB"));
+    for (const std::string& mac : kNewMacs)
+        EXPECT_FALSE(anyWrite(m_sim.eventsFor(mac))) << mac;
 }
 
 } // namespace

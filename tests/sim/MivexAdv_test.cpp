@@ -301,6 +301,25 @@ TEST_F(MivexAdvTest, ProgramsWriterChangesTheModule)
     EXPECT_FALSE(WriteConfigByLibrary(ipA, "00000", 1, config));
 }
 
+// Two modules at one address: the program hands over the address and the tag, and the
+// library reaches the module its search gave that tag.
+TEST(MivexAdvSharedAddress, TheTagReachesTheModuleTheSearchGaveIt)
+{
+    const std::string shared = testnet::moduleIp(45);
+    auto first = sim::libraryModule(shared, kMacA, 1);
+    first.values["NAME"] = "first";
+    auto second = sim::libraryModule(shared, kMacB, 2);
+    second.values["NAME"] = "second";
+    sim::Simulator simulator({first, second});
+    ASSERT_EQ(search().size(), 2u);
+
+    EXPECT_EQ(readKey(shared, 2, "NAME"), std::make_pair(1, std::string("second")));
+    EXPECT_EQ(readKey(shared, 1, "NAME"), std::make_pair(1, std::string("first")));
+    EXPECT_EQ(modify(shared, "52417", 2, {{"NAME", "renamed"}}), 1);
+    EXPECT_EQ(simulator.values(kMacB).at("NAME"), "renamed");
+    EXPECT_EQ(simulator.values(kMacA).at("NAME"), "first");
+}
+
 TEST(MivexAdvContract, NullArgumentsAreFailures)
 {
     char text[kMxValueSize];

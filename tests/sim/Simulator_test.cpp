@@ -398,13 +398,36 @@ TEST(SimulatorModules, SetModuleMovesItsAddress)
     EXPECT_EQ(reply.peerIp, testnet::moduleIp(31));
 }
 
+TEST(SimulatorModules, SharedAddressUnicastReachesTheFirstDeclaredBroadcastReachesAll)
+{
+    const std::string shared = testnet::moduleIp(40);
+    sim::Simulator simulator({sim::commandModule(shared, kMac1), sim::commandModule(shared, kMac2)});
+    Client client;
+    EXPECT_THAT(client.repliesTo(shared, "L"), ElementsAre("A"));
+    EXPECT_TRUE(simulator.inSession(kMac1));
+    EXPECT_FALSE(simulator.inSession(kMac2));
+    EXPECT_THAT(simulator.eventsFor(kMac2), IsEmpty()) << "a unicast reaches one module";
+
+    // Both answer the probe from the one address; "W" selects the second alone.
+    client.send("", "X");
+    const auto probes = client.receiveCount(2);
+    ASSERT_EQ(probes.size(), 2u);
+    EXPECT_EQ(probes[0].peerIp, shared);
+    EXPECT_EQ(probes[1].peerIp, shared);
+    EXPECT_EQ(client.ask("", "W" + kMac2).data, "A");
+    EXPECT_TRUE(simulator.selected(kMac2));
+    EXPECT_FALSE(simulator.selected(kMac1));
+
+    // Once the first moves away, the address is the second's alone.
+    simulator.setModule(kMac1, sim::commandModule(testnet::moduleIp(41), kMac1));
+    EXPECT_EQ(client.ask(shared, "L").data, "A");
+    EXPECT_TRUE(simulator.inSession(kMac2));
+}
+
 TEST(SimulatorModules, BadSetsOfModulesAreRefused)
 {
     EXPECT_THROW(sim::Simulator({sim::commandModule(testnet::moduleIp(1), kMac1),
                                  sim::commandModule(testnet::moduleIp(2), kMac1)}),
-                 std::invalid_argument);
-    EXPECT_THROW(sim::Simulator({sim::commandModule(testnet::moduleIp(1), kMac1),
-                                 sim::commandModule(testnet::moduleIp(1), kMac2)}),
                  std::invalid_argument);
     EXPECT_THROW(sim::Simulator({sim::commandModule("module-1", kMac1)}), std::invalid_argument);
     EXPECT_THROW(sim::Simulator({sim::commandModule(testnet::moduleIp(1), "")}), std::invalid_argument);
