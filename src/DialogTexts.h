@@ -15,6 +15,8 @@ inline constexpr std::string_view kMacColumn = "物理地址";
 inline constexpr std::string_view kSearchButton = "搜索设备";
 inline constexpr std::string_view kEditButton = "设置设备";
 inline constexpr std::string_view kExitButton = "退出";
+// The tip of a row whose address another module shares (it is reached by its MAC).
+inline constexpr std::string_view kSharedIpHint = "与其他模块IP相同";
 
 // Settings dialog.
 inline constexpr std::string_view kDialogTitle = "Tcp/Ip模块设置";

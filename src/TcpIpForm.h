@@ -17,6 +17,13 @@ inline constexpr int kMainOuterHeight = 461;
 inline constexpr int kMainClientWidth = 498;
 inline constexpr int kMainClientHeight = 434;
 
+struct Rgb
+{
+    std::uint8_t red;
+    std::uint8_t green;
+    std::uint8_t blue;
+};
+
 enum class ColumnAlign : std::uint8_t
 {
     Left,
@@ -32,6 +39,9 @@ struct ColumnSpec
 
 // "IP地址" then "物理地址".
 const std::array<ColumnSpec, 2>& columnTable();
+
+// The text colour of a row whose address another module shares.
+inline constexpr Rgb kSharedIpColour{176, 64, 0};
 
 // The three buttons of pnl1, in tab order (after lv1).
 enum class MainButton : std::uint8_t
@@ -68,12 +78,6 @@ struct ImagePoint
 {
     double x;
     double y;
-};
-struct Rgb
-{
-    std::uint8_t red;
-    std::uint8_t green;
-    std::uint8_t blue;
 };
 struct ButtonImage
 {

@@ -22,7 +22,7 @@ namespace {
 
 RowView viewOf(const TModelParm& entry)
 {
-    return {textFromDevice(entry.Ip).text, textFromDevice(entry.Mac).text};
+    return {textFromDevice(entry.Ip).text, textFromDevice(entry.Mac).text, entry.SharedIp};
 }
 
 } // namespace
@@ -40,6 +40,7 @@ void TcpIpModel::SearchTcp()
         TcpIpModel& model;
         ~Finish()
         {
+            MarkSharedIps(model.m_entries);
             model.m_rows.reserve(model.m_entries.size());
             for (const TModelParm& entry : model.m_entries)
                 model.m_rows.push_back(viewOf(entry));
@@ -88,7 +89,14 @@ void TcpIpModel::btn2Click()
         m_editDevice(m_entries[*row]);
         // A written address shows at once; the second column stays as the search found it.
         m_rows[*row].ip = textFromDevice(m_entries[*row].Ip).text;
-        m_view.showRow(*row, m_rows[*row]);
+        // A module given its own address no longer shares it, nor maybe the one it left.
+        MarkSharedIps(m_entries);
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            if (i == *row || m_rows[i].sharedIp != m_entries[i].SharedIp) {
+                m_rows[i].sharedIp = m_entries[i].SharedIp;
+                m_view.showRow(i, m_rows[i]);
+            }
+        }
     });
 }
 

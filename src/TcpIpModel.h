@@ -21,6 +21,9 @@ struct RowView
 {
     std::string ip;  // first column, the row's caption
     std::string mac; // second column
+    // Another module answered from the same address: the row is marked (kSharedIpColour, and
+    // texts::kSharedIpHint as its tip) and the module is reached by its MAC.
+    bool sharedIp = false;
 };
 
 // What the model needs of a front-end's main window: functions the front-end gives, each
@@ -70,7 +73,7 @@ public:
     void btn2Click();  // "设置设备", or a double-click in lv1: opens the focused row
     void btn3Click();  // "退出"
 
-    std::size_t rowCount() const { return m_entries.size(); }
+    std::size_t rowCount() const { return m_rows.size(); } // rows shown
     // The entry row index holds (the dialog edits it in place).
     TModelParm& entry(std::size_t index) { return m_entries[index]; }
     const TModelParm& entry(std::size_t index) const { return m_entries[index]; }

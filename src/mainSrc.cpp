@@ -33,8 +33,15 @@ void setRowTexts(QTreeWidgetItem* item, const RowView& view)
 {
     item->setText(0, toQt(view.ip));
     item->setText(1, toQt(view.mac));
-    for (int column = 0; column < 2; ++column)
+    for (int column = 0; column < 2; ++column) {
         item->setTextAlignment(column, alignmentOf(columnTable()[column].align));
+        // The list's own colour, unless the row is marked.
+        item->setData(column, Qt::ForegroundRole,
+                      view.sharedIp
+                          ? QVariant(QColor(kSharedIpColour.red, kSharedIpColour.green, kSharedIpColour.blue))
+                          : QVariant());
+        item->setToolTip(column, view.sharedIp ? toQt(texts::kSharedIpHint) : QString());
+    }
 }
 
 } // namespace

@@ -169,6 +169,33 @@ TEST_F(TcpIpModelTest, SettingsOpenTheFocusedRowAndItsCaptionShowsTheAddressAfte
     EXPECT_EQ(m_view.shown[0].ip, "10.77.0.11");
 }
 
+TEST_F(TcpIpModelTest, RowsThatShareAnAddressAreMarkedUntilAWriteGivesOneItsOwn)
+{
+    m_found = {commandRow("10.77.0.50", "00-1A-2B-00-00-AA"), commandRow("10.77.0.50", "00-1A-2B-00-00-BB"),
+               commandRow("10.77.0.11", "00-1A-2B-00-00-11"),
+               libraryRow("10.77.0.50", "00-4D-58-00-00-31", 1)};
+    m_model.FormCreate();
+    const auto marks = [this] {
+        std::vector<bool> marked;
+        for (const RowView& row : m_view.shown)
+            marked.push_back(row.sharedIp);
+        return marked;
+    };
+    EXPECT_THAT(marks(), ElementsAre(true, true, false, false));
+    EXPECT_TRUE(m_model.entry(1).SharedIp); // the road reaches it by its MAC
+
+    m_model.setDeviceEditor([](TModelParm& entry) {
+        entry.Ip = "10.77.0.62";
+        return true;
+    });
+    m_view.focused = 1;
+    m_view.log.clear();
+    m_model.btn2Click();
+    EXPECT_THAT(marks(), ElementsAre(false, false, false, false));
+    EXPECT_FALSE(m_model.entry(0).SharedIp);
+    EXPECT_THAT(m_view.log, ElementsAre("row 0", "row 1")); // the row it left and the edited one, once each
+}
+
 TEST_F(TcpIpModelTest, ErrorRaisedByTheDialogIsShownAndTheRowStaysAsItWas)
 {
     m_model.FormCreate();

@@ -80,7 +80,7 @@ void TTcpIpFrm::createMembers()
                       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
                           LVS_NOSORTHEADER,
                       WS_EX_CLIENTEDGE, kListId);
-    ListView_SetExtendedListViewStyle(lv1, LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyle(lv1, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     for (int column = 0; column < 2; ++column) {
         const ColumnSpec& spec = columnTable()[column];
         std::wstring caption = wide(spec.caption);
@@ -143,6 +143,27 @@ void TTcpIpFrm::focusFirstRowIfNone()
         ListView_GetNextItem(lv1, -1, LVNI_FOCUSED) >= 0)
         return;
     ListView_SetItemState(lv1, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+LRESULT TTcpIpFrm::drawRow(NMLVCUSTOMDRAW& draw) const
+{
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && row < m_model.rowCount() &&
+        m_model.rowView(row).sharedIp)
+        draw.clrText = RGB(kSharedIpColour.red, kSharedIpColour.green, kSharedIpColour.blue);
+    return CDRF_DODEFAULT;
+}
+
+void TTcpIpFrm::tipOfRow(NMLVGETINFOTIPW& tip) const
+{
+    const auto row = static_cast<std::size_t>(tip.iItem);
+    if (row >= m_model.rowCount() || !m_model.rowView(row).sharedIp || tip.cchTextMax <= 0)
+        return;
+    // The tip replaces the clipped text the list would offer.
+    const std::wstring text = wide(texts::kSharedIpHint);
+    lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
 }
 
 TcpIpView TTcpIpFrm::view()
@@ -233,10 +254,16 @@ LRESULT TTcpIpFrm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom == lv1 && header->code == NM_DBLCLK)
+        if (header->hwndFrom != lv1)
+            return 0;
+        if (header->code == NM_DBLCLK)
             btn2Click(); // anywhere in the list, also below the last row
-        else if (header->hwndFrom == lv1 && header->code == NM_SETFOCUS)
+        else if (header->code == NM_SETFOCUS)
             focusFirstRowIfNone();
+        else if (header->code == NM_CUSTOMDRAW)
+            return drawRow(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        else if (header->code == LVN_GETINFOTIPW)
+            tipOfRow(*reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
         return 0;
     }
     case WM_ACTIVATE:

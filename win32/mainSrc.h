@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <optional>
 
 class MessagePresenter;
@@ -54,6 +56,9 @@ private:
     void placeMembers();
     void applyDpi();
     void focusFirstRowIfNone();
+    // A row whose address another module shares: its own text colour and tip.
+    LRESULT drawRow(NMLVCUSTOMDRAW& draw) const;
+    void tipOfRow(NMLVGETINFOTIPW& tip) const;
     void onCommand(WORD id);
 
     // What the model shows and asks, over this window's controls.
