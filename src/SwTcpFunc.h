@@ -82,8 +82,10 @@ bool ExchangeCommand(const std::string& host, const std::string& command, std::u
 // Command road. Read: "L" (fallback "W"+entry.Mac by broadcast, "L"), seventeen reads,
 // "O". Fields of commands not reached keep their values. Socket errors are raised.
 bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config);
-// Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O".
-bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config);
+// Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O". A value
+// longer than kCommandRoadMaxValueBytes sends nothing and gives false, the reason in refusal.
+bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config,
+                           std::string* refusal = nullptr);
 
 // The module write password the program gives the library road.
 inline constexpr const char* kLibraryWritePassword = "52417";
@@ -92,7 +94,8 @@ inline constexpr const char* kLibraryWritePassword = "52417";
 bool ReadLibraryValue(const std::string& ip, std::uint8_t tag, const std::string& key, std::string& value);
 // Fourteen keys in order; a malformed number raises ConvertError, earlier fields stored.
 bool ReadConfigByLibrary(const std::string& ip, std::uint8_t tag, TModelConfig& config);
-// Stages fourteen values and modifies the module; false on any failure, raises nothing.
+// Stages fourteen values and modifies the module; false on any failure, raises nothing. A
+// value longer than kLibraryRoadMaxValueBytes, or holding a NUL, stages nothing.
 bool WriteConfigByLibrary(const std::string& ip, const std::string& password, std::uint8_t tag,
                           const TModelConfig& config);
 

@@ -145,14 +145,27 @@ bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
     return result;
 }
 
-bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config)
+bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config, std::string* refusal)
 {
+    std::array<std::string, kWriteTable.size()> values;
+    for (std::size_t i = 0; i < kWriteTable.size(); ++i) {
+        values[i] = valueText(kWriteTable[i], config);
+        // A value the module could not send back in one reply would lock every later read
+        // out of it, so the run does not start at all.
+        if (values[i].size() > kCommandRoadMaxValueBytes) {
+            if (refusal)
+                *refusal = std::string(kWriteTable[i].code) + ": the value is " +
+                           std::to_string(values[i].size()) + " bytes, longer than a reply can carry back (" +
+                           std::to_string(kCommandRoadMaxValueBytes) + " bytes)";
+            return false;
+        }
+    }
     std::string target = entry.Ip;
     const bool opened = openRun(target, config.MacAddress);
     bool result = opened;
     if (opened) {
-        for (const CommandRow& row : kWriteTable) {
-            if (!exchange(target, row.code + valueText(row, config))) {
+        for (std::size_t i = 0; i < kWriteTable.size(); ++i) {
+            if (!exchange(target, kWriteTable[i].code + values[i])) {
                 result = false;
                 break;
             }

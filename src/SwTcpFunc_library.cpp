@@ -146,8 +146,13 @@ bool WriteConfigByLibrary(const std::string& ip, const std::string& password, st
         // The library may keep the pointers it is given until the modify call, so every
         // text lives here until that call has returned.
         std::array<std::string, kKeyTable.size()> values;
-        for (std::size_t i = 0; i < kKeyTable.size(); ++i)
+        for (std::size_t i = 0; i < kKeyTable.size(); ++i) {
             values[i] = valueText(kKeyTable[i], config);
+            // Past the read buffer the module could never hand the value back, and a NUL
+            // would end the text early: the module would take something else than was meant.
+            if (values[i].size() > kLibraryRoadMaxValueBytes || values[i].find('\0') != std::string::npos)
+                return false;
+        }
 
         MX_ResetModifyConfigUDP();
         for (std::size_t i = 0; i < kKeyTable.size(); ++i)
