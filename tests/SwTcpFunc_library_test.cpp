@@ -426,6 +426,27 @@ TEST_F(LibraryRoad, ErrorInsideTheLibraryGivesFalseAndEscapesNothing)
     EXPECT_FALSE(result);
 }
 
+TEST_F(LibraryRoad, ValueTheLibraryCannotHandBackStagesNothing)
+{
+    // Leading blanks read as the same port, so the text would go out as the module's own.
+    const auto withTargetText = [](std::size_t bytes) {
+        TModelConfig config = moduleRecord();
+        config.TargetPort = 9000;
+        config.AsRead[fieldIndex(ConfigField::TargetPort)] = std::string(bytes - 4, ' ') + "9000";
+        return config;
+    };
+    ASSERT_TRUE(WriteConfigByLibrary(kIp, "52417", kTag, withTargetText(kLibraryRoadMaxValueBytes)));
+    EXPECT_EQ(stagedPairs(m_fake).at(9).second.size(), kLibraryRoadMaxValueBytes);
+
+    TModelConfig nul = moduleRecord();
+    nul.DeviceName = std::string("a\0b", 3); // the library would take "a"
+    for (const TModelConfig& config : {withTargetText(kLibraryRoadMaxValueBytes + 1), nul}) {
+        m_fake.clearCalls();
+        EXPECT_FALSE(WriteConfigByLibrary(kIp, "52417", kTag, config));
+        EXPECT_THAT(m_fake.calls(), testing::IsEmpty());
+    }
+}
+
 TEST_F(LibraryRoad, FieldsWithoutAKeyChangeNothingSent)
 {
     ASSERT_TRUE(WriteConfigByLibrary(kIp, "52417", kTag, moduleRecord()));
