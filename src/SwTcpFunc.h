@@ -95,7 +95,8 @@ bool ReadLibraryValue(const std::string& ip, std::uint8_t tag, const std::string
 // Fourteen keys in order; a malformed number raises ConvertError, earlier fields stored.
 bool ReadConfigByLibrary(const std::string& ip, std::uint8_t tag, TModelConfig& config);
 // Stages fourteen values and modifies the module; false on any failure, raises nothing. A
-// value longer than kLibraryRoadMaxValueBytes, or holding a NUL, stages nothing.
+// value longer than kLibraryRoadMaxValueBytes (the text as read: than the read buffer), or
+// holding a NUL, stages nothing.
 bool WriteConfigByLibrary(const std::string& ip, const std::string& password, std::uint8_t tag,
                           const TModelConfig& config);
 

@@ -148,9 +148,12 @@ bool WriteConfigByLibrary(const std::string& ip, const std::string& password, st
         std::array<std::string, kKeyTable.size()> values;
         for (std::size_t i = 0; i < kKeyTable.size(); ++i) {
             values[i] = valueText(kKeyTable[i], config);
-            // Past the read buffer the module could never hand the value back, and a NUL
-            // would end the text early: the module would take something else than was meant.
-            if (values[i].size() > kLibraryRoadMaxValueBytes || values[i].find('\0') != std::string::npos)
+            // A value no fetch could hand back whole would be lost, or lock the module's
+            // configuration out of every fetch; a NUL would end the text early. Only the
+            // module's own text may fill the whole buffer: it came that way once.
+            const std::size_t limit =
+                holdsAsRead(kKeyTable[i], config) ? std::size_t{kMxValueSize} : kLibraryRoadMaxValueBytes;
+            if (values[i].size() > limit || values[i].find('\0') != std::string::npos)
                 return false;
         }
 
