@@ -224,6 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"Mac", {"set", kMacLib, "mac=00-11"}, 2, "read-only"},
         Refusal{"TooLongForLibrary", {"set", ip(11), kLongForLibrary}, 2, "(99 bytes)"},
         Refusal{"TooLongForCommands", {"set", ip(1), kLongForCommands}, 2, "(8191 bytes)"},
+        Refusal{"ControlByte", {"set", ip(1), "devicename=a\x01-b"}, 2, "control byte 0x01"},
         Refusal{"NoFile", {"apply", "/nonexistent/a.json", ip(1)}, 2, "cannot read the file"},
         Refusal{"NotFound", {"set", "10.77.0.99", "baud=3"}, 1, "10.77.0.99: not found"},
         Refusal{"ReadRefused", {"read", ip(1)}, 1, "refused the read", "GBR"},
