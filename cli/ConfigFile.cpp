@@ -53,7 +53,7 @@ struct FileError
     std::string text;
 };
 
-FileField parseField(const CtlField& field, const json& value)
+FileField parseField(const CtlField& field, const json& value, ConfigRoad road)
 {
     const std::string name(field.name);
     if (!value.is_object())
@@ -78,6 +78,9 @@ FileField parseField(const CtlField& field, const json& value)
     }
     if (!parsed.change)
         throw FileError{parsed.problem};
+    // Texts as read go only to modules of the file's kind, so its road bounds them.
+    if (const std::string problem = valueProblem(*parsed.change, result.asRead, road); !problem.empty())
+        throw FileError{problem};
     result.change = *parsed.change;
     return result;
 }
@@ -164,7 +167,7 @@ ParsedFile parseConfig(std::string_view text)
         }
         for (const CtlField& field : ctlFields()) {
             if (fields.contains(std::string(field.name)))
-                file.fields.push_back(parseField(field, fields[std::string(field.name)]));
+                file.fields.push_back(parseField(field, fields[std::string(field.name)], file.road));
         }
         return {std::move(file), {}};
     } catch (const FileError& error) {

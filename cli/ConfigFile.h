@@ -40,8 +40,10 @@ std::string_view kindName(ConfigRoad road);
 // The file for a module read by its road, exported at exportedAt (ISO 8601, UTC).
 std::string exportConfig(const TModelParm& entry, const TModelConfig& config, std::string_view exportedAt);
 
-// A file's content, every field checked as a typed value would be; the problem (not JSON,
-// another format or version, an unknown field, a value out of range) when it is refused.
+// A file's content, every field checked as a typed value would be and against the road of
+// the file's kind, texts as read included; the problem (not JSON, another format or
+// version, an unknown field, a value out of range or too long to read back, a control
+// byte in a text) when it is refused.
 struct ParsedFile
 {
     std::optional<ConfigFile> file;

@@ -152,7 +152,9 @@ int setCommand(CtlContext& ctx, const std::string& module, KindChoice kind,
             if (change.field->kind == ValueKind::Text)
                 change.text =
                     textToDevice(change.text, textFromDevice(textValue(config, *change.field)).readAs);
-            if (const std::string problem = roadProblem(change, road); !problem.empty()) {
+            // The module's own text may go back as it is, control bytes and all.
+            const std::string reported = textValue(config, *change.field);
+            if (const std::string problem = roadProblem(change, road, reported); !problem.empty()) {
                 reportError(ctx, describeModule(*found.entry) + ": " + problem);
                 return exitcode::kUsage;
             }

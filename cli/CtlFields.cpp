@@ -60,6 +60,11 @@ std::string itemList(const CtlField& field)
     return list;
 }
 
+std::string roadPhrase(ConfigRoad road)
+{
+    return road == ConfigRoad::Commands ? "the command road" : "the library road";
+}
+
 ParsedChange refused(std::string problem)
 {
     return {std::nullopt, std::move(problem)};
@@ -183,20 +188,48 @@ ParsedChange parseValue(const CtlField& field, std::string_view value)
     return refused(name + ": no value");
 }
 
-std::string roadProblem(const FieldChange& change, ConfigRoad road)
+std::string valueProblem(const FieldChange& change, const std::optional<std::string>& asRead, ConfigRoad road,
+                         const std::optional<std::string>& reported)
 {
     const CtlField& field = *change.field;
-    const std::string roadName = road == ConfigRoad::Commands ? "the command road" : "the library road";
+    const std::string name(field.name);
+    const std::size_t limit = maxReadableValueBytes(road);
+    const auto tooLong = [&](const std::string& what, std::size_t bytes) {
+        return name + ": " + what + std::to_string(bytes) + " bytes is longer than " + roadPhrase(road) +
+               " reads back (" + std::to_string(limit) + " bytes)";
+    };
+    if (field.kind == ValueKind::Text && change.text.size() > limit)
+        return tooLong("", change.text.size());
+    // A module locked out by a reply it cannot send is as lost as one with a wrong address.
+    if (asRead && asRead->size() > limit)
+        return tooLong("the text as read, ", asRead->size());
+    // The library takes C texts: whatever follows a NUL would never reach the module.
+    if (road == ConfigRoad::Library && asRead && asRead->find('\0') != std::string::npos)
+        return name + ": the text as read holds a NUL byte, which " + roadPhrase(road) + " cannot carry";
+    if (field.kind == ValueKind::Text && change.text != reported) {
+        const auto control = std::find_if(change.text.begin(), change.text.end(),
+                                          [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+        if (control != change.text.end()) {
+            const char hex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(*control);
+            return name + " (" + std::string(field.control->label) + "): control byte 0x" + hex[byte >> 4] +
+                   hex[byte & 15] + " at byte " + std::to_string(control - change.text.begin() + 1) +
+                   "; a text value takes no bytes below 0x20 unless the module itself reported them";
+        }
+    }
+    return {};
+}
+
+std::string roadProblem(const FieldChange& change, ConfigRoad road,
+                        const std::optional<std::string>& reported)
+{
+    const CtlField& field = *change.field;
     if (field.field == ConfigField::MacAddress)
         return "mac (" + std::string(field.control->label) + ") is read-only";
     if (!roadCarries(road, field.field))
         return std::string(field.name) + " (" + std::string(field.control->label) + ") is not carried by " +
-               roadName + "; the module has no such setting";
-    const std::size_t limit = maxReadableValueBytes(road);
-    if (field.kind == ValueKind::Text && change.text.size() > limit)
-        return std::string(field.name) + ": " + std::to_string(change.text.size()) +
-               " bytes is longer than " + roadName + " reads back (" + std::to_string(limit) + " bytes)";
-    return {};
+               roadPhrase(road) + "; the module has no such setting";
+    return valueProblem(change, std::nullopt, road, reported);
 }
 
 void applyChange(TModelConfig& config, const FieldChange& change)

@@ -60,9 +60,17 @@ ParsedChange parseValue(const CtlField& field, std::string_view value);
 // A code or a number taken as it is, checked like a typed one.
 ParsedChange checkedNumber(const CtlField& field, std::int64_t number);
 
+// Why the value may not go to a module on road, or empty: a text, or the text the module
+// reported for a number or code (asRead), longer than the road reads back; a control byte
+// (below 0x20) in a text unless it is the module's own text for the field (reported); a
+// NUL in a text the library would cut short. The one check for every way a value comes in.
+std::string valueProblem(const FieldChange& change, const std::optional<std::string>& asRead, ConfigRoad road,
+                         const std::optional<std::string>& reported = std::nullopt);
+
 // Why the change may not go to a module on road, or empty: a field the road does not
-// carry, the MAC address (read-only), a text longer than the road reads back.
-std::string roadProblem(const FieldChange& change, ConfigRoad road);
+// carry, the MAC address (read-only), or what valueProblem() finds.
+std::string roadProblem(const FieldChange& change, ConfigRoad road,
+                        const std::optional<std::string>& reported = std::nullopt);
 
 // Sets the field's value. The text as read stays: the writer sends it again only when the
 // new value is what the road reads from it.

@@ -99,7 +99,10 @@ bool ExchangeCommand(const std::string& host, const std::string& command, std::u
 bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config);
 // Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O".
 // A SharedIp entry, or a record read by its MAC, is written by broadcast after "W"+entry.Mac.
-bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config);
+// A value longer than kCommandRoadMaxValueBytes sends nothing and gives false, the reason
+// in refusal.
+bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config,
+                           std::string* refusal = nullptr);
 
 // The module write password the program gives the library road.
 inline constexpr const char* kLibraryWritePassword = "52417";
@@ -108,7 +111,9 @@ inline constexpr const char* kLibraryWritePassword = "52417";
 bool ReadLibraryValue(const std::string& ip, std::uint8_t tag, const std::string& key, std::string& value);
 // Fourteen keys in order; a malformed number raises ConvertError, earlier fields stored.
 bool ReadConfigByLibrary(const std::string& ip, std::uint8_t tag, TModelConfig& config);
-// Stages fourteen values and modifies the module; false on any failure, raises nothing.
+// Stages fourteen values and modifies the module; false on any failure, raises nothing. A
+// value longer than kLibraryRoadMaxValueBytes (the text as read: than the read buffer), or
+// holding a NUL, stages nothing.
 bool WriteConfigByLibrary(const std::string& ip, const std::string& password, std::uint8_t tag,
                           const TModelConfig& config);
 

@@ -170,8 +170,21 @@ bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
     return result;
 }
 
-bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config)
+bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config, std::string* refusal)
 {
+    std::array<std::string, kWriteTable.size()> values;
+    for (std::size_t i = 0; i < kWriteTable.size(); ++i) {
+        values[i] = valueText(kWriteTable[i], config);
+        // A value the module could not send back in one reply would lock every later read
+        // out of it, so the run does not start at all.
+        if (values[i].size() > kCommandRoadMaxValueBytes) {
+            if (refusal)
+                *refusal = std::string(kWriteTable[i].code) + ": the value is " +
+                           std::to_string(values[i].size()) + " bytes, longer than a reply can carry back (" +
+                           std::to_string(kCommandRoadMaxValueBytes) + " bytes)";
+            return false;
+        }
+    }
     std::string target = entry.Ip;
     // A module that shares its address is reached by the MAC its row was found with: a write
     // at the address would land on whichever module answers there.
@@ -180,8 +193,8 @@ bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config)
                               : openRun(target, config.MacAddress);
     bool result = opened;
     if (opened) {
-        for (const CommandRow& row : kWriteTable) {
-            if (!exchange(target, row.code + valueText(row, config))) {
+        for (std::size_t i = 0; i < kWriteTable.size(); ++i) {
+            if (!exchange(target, kWriteTable[i].code + values[i])) {
                 result = false;
                 break;
             }

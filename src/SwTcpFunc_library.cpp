@@ -146,8 +146,16 @@ bool WriteConfigByLibrary(const std::string& ip, const std::string& password, st
         // The library may keep the pointers it is given until the modify call, so every
         // text lives here until that call has returned.
         std::array<std::string, kKeyTable.size()> values;
-        for (std::size_t i = 0; i < kKeyTable.size(); ++i)
+        for (std::size_t i = 0; i < kKeyTable.size(); ++i) {
             values[i] = valueText(kKeyTable[i], config);
+            // A value no fetch could hand back whole would be lost, or lock the module's
+            // configuration out of every fetch; a NUL would end the text early. Only the
+            // module's own text may fill the whole buffer: it came that way once.
+            const std::size_t limit =
+                holdsAsRead(kKeyTable[i], config) ? std::size_t{kMxValueSize} : kLibraryRoadMaxValueBytes;
+            if (values[i].size() > limit || values[i].find('\0') != std::string::npos)
+                return false;
+        }
 
         MX_ResetModifyConfigUDP();
         for (std::size_t i = 0; i < kKeyTable.size(); ++i)

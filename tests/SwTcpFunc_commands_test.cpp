@@ -254,6 +254,18 @@ TEST_F(CommandRoad, FieldsTheWriterDoesNotCarryChangeNoByte)
     EXPECT_EQ(sent(17), first);
 }
 
+TEST_F(CommandRoad, ValueTooLongForAReplySendsNothing)
+{
+    // Reads as 0, so it would go out as the module's own text.
+    TModelConfig config = newRecord();
+    config.LocalPort = 0;
+    config.AsRead[fieldIndex(ConfigField::LocalPort)] = std::string(kCommandRoadMaxValueBytes + 1, '9');
+    std::string refusal;
+    EXPECT_FALSE(WriteConfigByCommands(m_entry, config, &refusal));
+    EXPECT_EQ(refusal, "SPN: the value is 8192 bytes, longer than a reply can carry back (8191 bytes)");
+    EXPECT_EQ(sent(0), Strings{});
+}
+
 TEST_F(CommandRoad, ReadThenWriteOfTheSameRecordLeavesTheModuleUnchanged)
 {
     // Texts the conversions cannot give back: a line end, out of range, a leading zero.

@@ -1,6 +1,7 @@
 // The vendor-library road against a scripted library linked in place of the real one.
 #include "FakeMivexAdv.h"
 #include "FieldCodes.h"
+#include "MivexAdv.h"
 #include "NumText.h"
 #include "RecordPrinting.h"
 #include "SwTcpFunc.h"
@@ -424,6 +425,30 @@ TEST_F(LibraryRoad, ErrorInsideTheLibraryGivesFalseAndEscapesNothing)
     });
     EXPECT_NO_THROW(result = WriteConfigByLibrary(kIp, "52417", kTag, moduleRecord()));
     EXPECT_FALSE(result);
+}
+
+TEST_F(LibraryRoad, ValueNoFetchCouldHandBackStagesNothing)
+{
+    // Leading blanks read as the same port, so the text goes out as the module's own.
+    const auto withTargetText = [](std::size_t bytes) {
+        TModelConfig config = moduleRecord();
+        config.TargetPort = 9000;
+        config.AsRead[fieldIndex(ConfigField::TargetPort)] = std::string(bytes - 4, ' ') + "9000";
+        return config;
+    };
+    // A fetch hands over a full buffer without a NUL whole, so the module's own text may fill it.
+    ASSERT_TRUE(WriteConfigByLibrary(kIp, "52417", kTag, withTargetText(kMxValueSize)));
+    EXPECT_EQ(stagedPairs(m_fake).at(9).second.size(), std::size_t{kMxValueSize});
+
+    TModelConfig longName = moduleRecord();
+    longName.DeviceName = std::string(kLibraryRoadMaxValueBytes + 1, 'n'); // not the module's
+    TModelConfig nul = moduleRecord();
+    nul.DeviceName = std::string("a\0b", 3); // the library would take "a"
+    for (const TModelConfig& config : {withTargetText(kMxValueSize + 1), longName, nul}) {
+        m_fake.clearCalls();
+        EXPECT_FALSE(WriteConfigByLibrary(kIp, "52417", kTag, config));
+        EXPECT_THAT(m_fake.calls(), testing::IsEmpty());
+    }
 }
 
 TEST_F(LibraryRoad, FieldsWithoutAKeyChangeNothingSent)

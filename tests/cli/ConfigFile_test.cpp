@@ -105,6 +105,10 @@ const std::string kNoCode = withField(R"("parity": {"meaning": "Odd"})");
 const std::string kPort = withField(R"("port": {"value": 70000})");
 const std::string kAddress = withField(R"("gateway": {"value": "10.77.0"})");
 const std::string kHex = withField(R"("devicename": {"value": {"hex": "4G"}})");
+// Edited or damaged on the way: a text as read that no reply could carry back, a NUL.
+const std::string kLongRead = withField(R"("port": {"value": 0, "read": ")" + std::string(9000, '9') + "\"}");
+const std::string kNul = withField(R"("devicename": {"value": "a\u0000b"})");
+const std::string kLongReadForLibrary = std::string(kLongRead).replace(kLongRead.find("cmd"), 3, "lib");
 const std::string kKind =
     R"({"format": "tcpmodctl-config", "version": 1, "exported": "t", "kind": "x", "fields": {}})";
 
@@ -121,7 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadFile{"NoCode", kNoCode.c_str(), "no whole number \"code\""},
                     BadFile{"PortOutOfRange", kPort.c_str(), "70000 is not a port"},
                     BadFile{"Address", kAddress.c_str(), "not a dotted IPv4"},
-                    BadFile{"BadHex", kHex.c_str(), "no text value"}),
+                    BadFile{"BadHex", kHex.c_str(), "no text value"},
+                    BadFile{"LongRead", kLongRead.c_str(), "port: the text as read, 9000 bytes"},
+                    BadFile{"LongReadForLibrary", kLongReadForLibrary.c_str(), "(99 bytes)"},
+                    BadFile{"Nul", kNul.c_str(), "devicename (设备名：): control byte 0x00"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 } // namespace

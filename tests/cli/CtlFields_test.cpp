@@ -106,6 +106,55 @@ INSTANTIATE_TEST_SUITE_P(BothRoads, RoadProblem,
                                          RoadCase{"devicename=x", 99, ConfigRoad::Library, ""},
                                          RoadCase{"devicename=x", 100, ConfigRoad::Library, "(99 bytes)"}));
 
+struct ValueCase
+{
+    const char* name;
+    const char* assignment;
+    std::string text;   // the text value instead, when not empty
+    std::string asRead; // the module's text for a number or code, when not empty
+    std::string reported;
+    ConfigRoad road;
+    const char* says; // empty: allowed
+};
+
+class ValueProblem : public testing::TestWithParam<ValueCase>
+{
+};
+
+TEST_P(ValueProblem, RefusesTextsNoReadGivesBack)
+{
+    const ValueCase& c = GetParam();
+    ParsedChange parsed = parseAssignment(c.assignment);
+    ASSERT_TRUE(parsed.change) << parsed.problem;
+    if (!c.text.empty())
+        parsed.change->text = c.text;
+    const auto given = [](const std::string& s) { return s.empty() ? std::nullopt : std::optional(s); };
+    const std::string problem = valueProblem(*parsed.change, given(c.asRead), c.road, given(c.reported));
+    if (*c.says == '\0')
+        EXPECT_EQ(problem, "");
+    else
+        EXPECT_THAT(problem, HasSubstr(c.says));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadTextsAndControlBytes, ValueProblem,
+    testing::Values(
+        ValueCase{"ReadAtLimit", "port=0", "", std::string(8191, '9'), "", ConfigRoad::Commands, ""},
+        ValueCase{
+            "ReadOverLimit", "port=0", "", std::string(8192, '9'), "", ConfigRoad::Commands,
+            "port: the text as read, 8192 bytes is longer than the command road reads back (8191 bytes)"},
+        ValueCase{"ReadOverLibraryLimit", "baud=3", "", std::string(100, '5'), "", ConfigRoad::Library,
+                  "(99 bytes)"},
+        ValueCase{"ReadWithLineEnd", "port=502", "", "502\r\n", "", ConfigRoad::Commands, ""},
+        ValueCase{"ReadWithNulForLibrary", "port=502", "", std::string("502\0", 4), "", ConfigRoad::Library,
+                  "NUL"},
+        ValueCase{"Nul", "devicename=x", std::string("a\0b", 3), "", "", ConfigRoad::Commands,
+                  "devicename (设备名：): control byte 0x00 at byte 2"},
+        ValueCase{"Unit", "devicename=x", "a\x1F", "", "b\x1F", ConfigRoad::Library, "control byte 0x1F"},
+        ValueCase{"ModulesOwn", "devicename=x", "a\r\n", "", "a\r\n", ConfigRoad::Commands, ""},
+        ValueCase{"Blank", "devicename=a b", "", "", "", ConfigRoad::Library, ""}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 TEST(CtlFields, EveryShownFieldHasOneNameAndTheDialogsLabel)
 {
     ASSERT_EQ(ctlFields().size(), 16u);

@@ -228,6 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"Mac", {"set", kMacLib, "mac=00-11"}, 2, "read-only"},
         Refusal{"TooLongForLibrary", {"set", ip(11), kLongForLibrary}, 2, "(99 bytes)"},
         Refusal{"TooLongForCommands", {"set", ip(1), kLongForCommands}, 2, "(8191 bytes)"},
+        Refusal{"ControlByte", {"set", ip(1), "devicename=a\x01-b"}, 2, "control byte 0x01"},
         Refusal{"NoFile", {"apply", "/nonexistent/a.json", ip(1)}, 2, "cannot read the file"},
         Refusal{"NotFound", {"set", "10.77.0.99", "baud=3"}, 1, "10.77.0.99: not found"},
         Refusal{"ReadRefused", {"read", ip(1)}, 1, "refused the read", "GBR"},
@@ -302,6 +303,28 @@ TEST_F(Ctl, WithIpOneModuleTakesTheFilesAddress)
     const Outcome run = ctl({"apply", path, kMacC, "--with-ip"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(m_sim.values(kMacC).at("GIP"), ip(5));
+}
+
+TEST_F(Ctl, ADamagedFileIsRefusedBeforeTheSearchAndTheModuleStillReads)
+{
+    // A file of its own: the other cases rewrite the shared one while ctest runs them side by side.
+    const std::string path = testing::TempDir() + "/tcpmodctl-damaged.json";
+    ASSERT_EQ(ctl({"export", kMacA, "-o", path}).status, 0);
+    std::ifstream in(path);
+    const auto exported = nlohmann::json::parse(in);
+    auto longRead = exported; // reads as 0, and no reply could carry it back
+    longRead["fields"]["port"] = {{"value", 0}, {"read", std::string(9000, '9')}};
+    auto nul = exported;
+    nul["fields"]["devicename"]["value"] = std::string("a\0b", 3);
+    m_sim.clearEvents();
+    for (const auto& file : {longRead, nul}) {
+        std::ofstream(path, std::ios::trunc) << file.dump();
+        const Outcome run = ctl({"apply", path, kMacA});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_THAT(run.err, HasSubstr(file == nul ? "devicename" : "port"));
+    }
+    EXPECT_TRUE(m_sim.events().empty()); // not even a search
+    EXPECT_EQ(ctl({"read", kMacA}).status, 0);
 }
 
 TEST_F(Ctl, ApplyRefusesIpForSeveralModulesAndAFileTooLongForALibraryModule)
