@@ -69,6 +69,8 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
     if (m_gone || !message)
         return {};
     const Fault fault = takeFault(m_spec, faultKeyOf(message->type));
+    if (fault.kind == FaultKind::Lost)
+        return {};
     if (fault.kind == FaultKind::Gone) {
         m_gone = true;
         return {};
