@@ -18,6 +18,7 @@ struct Options
     std::vector<std::string> assignments;
     std::string outPath;
     ApplyOptions apply;
+    bool noVerify = false;
 };
 
 void addInterface(CLI::App* command, Options& options)
@@ -39,6 +40,11 @@ void addKind(CLI::App* command, Options& options)
 void addModule(CLI::App* command, Options& options)
 {
     command->add_option("MODULE", options.module, "IP or MAC address as the search lists it")->required();
+}
+
+void addNoVerify(CLI::App* command, Options& options)
+{
+    command->add_flag("--no-verify", options.noVerify, "do not read the module back after writing");
 }
 
 KindChoice kindChoice(const std::string& kind)
@@ -72,6 +78,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App* set = app.add_subcommand("set", "change fields of one module and write it back");
     addModule(set, options);
     set->add_option("FIELD=VALUE", options.assignments, "fields: " + ctlFieldNames())->required();
+    addNoVerify(set, options);
     addKind(set, options);
     addInterface(set, options);
 
@@ -89,6 +96,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     apply->add_option("--fields", options.apply.fields, "only these fields, comma-separated")->delimiter(',');
     apply->add_flag("--with-ip", options.apply.withIp, "also the file's IP address (exactly one module)");
     apply->add_flag("--dry-run", options.apply.dryRun, "show what would change, write nothing");
+    addNoVerify(apply, options);
     addKind(apply, options);
     addInterface(apply, options);
 
@@ -116,7 +124,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return exitcode::kUsage;
     }
 
-    CtlContext ctx{out, err, options.interfaceAddress};
+    CtlContext ctx{out, err, options.interfaceAddress, !options.noVerify};
     if (!options.interfaceAddress.empty()) {
         try {
             UdpSocket probe;

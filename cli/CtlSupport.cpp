@@ -4,6 +4,7 @@
 #include "NumText.h"
 #include "net.h"
 
+#include <algorithm>
 #include <ostream>
 
 std::string displayText(const std::string& bytes)
@@ -78,6 +79,20 @@ SearchOutcome runSearch(CtlContext& ctx)
     SearchOutcome outcome = searchModules(ctx.interfaceAddress);
     for (const std::string& warning : searchWarnings(outcome))
         reportError(ctx, warning);
+    return outcome;
+}
+
+SearchOutcome searchFor(CtlContext& ctx, const std::vector<std::string>& ids, KindChoice kind)
+{
+    SearchOutcome outcome = runSearch(ctx);
+    const bool missing = std::any_of(ids.begin(), ids.end(), [&](const std::string& id) {
+        return lookUpModule(outcome.modules, id, kind).matches.empty();
+    });
+    if (missing) {
+        // The same module found by both searches is one match.
+        SearchOutcome again = runSearch(ctx);
+        outcome.modules.insert(outcome.modules.end(), again.modules.begin(), again.modules.end());
+    }
     return outcome;
 }
 
