@@ -19,6 +19,7 @@ struct Options
     std::string outPath;
     ApplyOptions apply;
     std::string planPath;
+    bool noVerify = false;
 };
 
 void addInterface(CLI::App* command, Options& options)
@@ -40,6 +41,11 @@ void addKind(CLI::App* command, Options& options)
 void addModule(CLI::App* command, Options& options)
 {
     command->add_option("MODULE", options.module, "IP or MAC address as the search lists it")->required();
+}
+
+void addNoVerify(CLI::App* command, Options& options)
+{
+    command->add_flag("--no-verify", options.noVerify, "do not read the module back after writing");
 }
 
 KindChoice kindChoice(const std::string& kind)
@@ -73,6 +79,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App* set = app.add_subcommand("set", "change fields of one module and write it back");
     addModule(set, options);
     set->add_option("FIELD=VALUE", options.assignments, "fields: " + ctlFieldNames())->required();
+    addNoVerify(set, options);
     addKind(set, options);
     addInterface(set, options);
 
@@ -90,6 +97,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     apply->add_option("--fields", options.apply.fields, "only these fields, comma-separated")->delimiter(',');
     apply->add_flag("--with-ip", options.apply.withIp, "also the file's IP address (exactly one module)");
     apply->add_flag("--dry-run", options.apply.dryRun, "show what would change, write nothing");
+    addNoVerify(apply, options);
     addKind(apply, options);
     addInterface(apply, options);
 
@@ -98,6 +106,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     commission->add_option("PLAN", options.planPath, "a CSV file in UTF-8: mac, then fields of set")
         ->required();
     commission->add_flag("--dry-run", options.apply.dryRun, "show what would change, write nothing");
+    addNoVerify(commission, options);
     addInterface(commission, options);
 
     std::vector<const char*> argv{"tcpmodctl"};
@@ -124,7 +133,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return exitcode::kUsage;
     }
 
-    CtlContext ctx{out, err, options.interfaceAddress};
+    CtlContext ctx{out, err, options.interfaceAddress, !options.noVerify};
     if (!options.interfaceAddress.empty()) {
         try {
             UdpSocket probe;

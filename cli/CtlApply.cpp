@@ -3,6 +3,7 @@
 
 #include "ConfigFile.h"
 #include "CtlSupport.h"
+#include "CtlVerify.h"
 
 #include <algorithm>
 #include <fstream>
@@ -122,9 +123,10 @@ std::string applyOne(CtlContext& ctx, const ConfigFile& file, const Selection& s
             ? std::string()
             : " (skipped, not carried by " + roadName(roadOf(entry)) + ": " + planned.skipped + ")";
     if (!dryRun) {
-        if (!writeModule(entry, planned.config))
-            return "the module refused the write or did not answer";
-        ctx.out << "done" << skipped;
+        const WriteCheck check = writeAndVerify(entry, current, planned.config, ctx.verifyWrites);
+        if (!writeHeld(check))
+            return describeWrite(check);
+        ctx.out << describeDone(check) << skipped;
         return {};
     }
     std::string changes;
@@ -172,7 +174,7 @@ int applyCommand(CtlContext& ctx, const ApplyOptions& options, KindChoice kind)
     }
 
     return guarded(ctx, [&] {
-        const SearchOutcome search = runSearch(ctx);
+        const SearchOutcome search = searchFor(ctx, options.modules, kind);
         std::vector<Target> targets;
         for (const std::string& id : options.modules) {
             const Found found = findModule(search.modules, id, kind);

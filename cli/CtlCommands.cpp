@@ -3,6 +3,7 @@
 
 #include "ConfigFile.h"
 #include "CtlSupport.h"
+#include "CtlVerify.h"
 #include "DeviceText.h"
 
 #include <fstream>
@@ -27,7 +28,7 @@ struct ReadModule
 ReadModule searchAndRead(CtlContext& ctx, const std::string& id, KindChoice kind)
 {
     ReadModule result;
-    const Found found = findModule(runSearch(ctx).modules, id, kind);
+    const Found found = findModule(searchFor(ctx, {id}, kind).modules, id, kind);
     if (!found.entry) {
         reportError(ctx, found.problem);
         result.status = found.status;
@@ -135,18 +136,19 @@ int setCommand(CtlContext& ctx, const std::string& module, KindChoice kind,
         changes.push_back(*parsed.change);
     }
     return guarded(ctx, [&] {
-        const Found found = findModule(runSearch(ctx).modules, module, kind);
+        const Found found = findModule(searchFor(ctx, {module}, kind).modules, module, kind);
         if (!found.entry) {
             reportError(ctx, found.problem);
             return found.status;
         }
         const ConfigRoad road = roadOf(*found.entry);
-        TModelConfig config;
-        if (!readModule(*found.entry, config)) {
+        TModelConfig before;
+        if (!readModule(*found.entry, before)) {
             reportError(ctx,
                         describeModule(*found.entry) + ": the module refused the read or did not answer");
             return exitcode::kFailed;
         }
+        TModelConfig config = before;
         for (FieldChange& change : changes) {
             // A changed text goes back in the encoding the module's text was read in.
             if (change.field->kind == ValueKind::Text)
@@ -160,12 +162,12 @@ int setCommand(CtlContext& ctx, const std::string& module, KindChoice kind,
             }
             applyChange(config, change);
         }
-        if (!writeModule(*found.entry, config)) {
-            reportError(ctx,
-                        describeModule(*found.entry) + ": the module refused the write or did not answer");
+        const WriteCheck check = writeAndVerify(*found.entry, before, config, ctx.verifyWrites);
+        if (!writeHeld(check)) {
+            reportError(ctx, describeModule(*found.entry) + ": " + describeWrite(check));
             return exitcode::kFailed;
         }
-        ctx.out << describeModule(*found.entry) << ": written\n";
+        ctx.out << describeModule(*found.entry) << ": " << describeWrite(check) << '\n';
         return exitcode::kOk;
     });
 }

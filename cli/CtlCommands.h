@@ -18,6 +18,7 @@ struct CtlContext
     std::ostream& out;
     std::ostream& err;
     std::string interfaceAddress; // --interface, empty for the default
+    bool verifyWrites = true;     // off with --no-verify
 };
 
 struct ApplyOptions

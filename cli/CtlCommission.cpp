@@ -4,6 +4,7 @@
 
 #include "CommissionPlan.h"
 #include "CtlSupport.h"
+#include "CtlVerify.h"
 #include "DeviceText.h"
 
 #include <algorithm>
@@ -89,14 +90,17 @@ std::string commissionOne(CtlContext& ctx, const Step& step, bool dryRun)
         // A changed text goes back in the encoding the module's text was read in.
         if (change.field->kind == ValueKind::Text)
             change.text = textToDevice(change.text, textFromDevice(textValue(current, *change.field)).readAs);
-        if (const std::string problem = roadProblem(change, roadOf(entry)); !problem.empty())
+        // The module's own text may go back as it is, control bytes and all.
+        if (const std::string problem = roadProblem(change, roadOf(entry), textValue(current, *change.field));
+            !problem.empty())
             return problem;
         applyChange(planned, change);
     }
     if (!dryRun) {
-        if (!writeModule(entry, planned))
-            return "the module refused the write or did not answer";
-        ctx.out << "done";
+        const WriteCheck check = writeAndVerify(entry, current, planned, ctx.verifyWrites);
+        if (!writeHeld(check))
+            return describeWrite(check);
+        ctx.out << describeDone(check);
         return {};
     }
     std::string changes;

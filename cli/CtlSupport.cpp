@@ -82,6 +82,20 @@ SearchOutcome runSearch(CtlContext& ctx)
     return outcome;
 }
 
+SearchOutcome searchFor(CtlContext& ctx, const std::vector<std::string>& ids, KindChoice kind)
+{
+    SearchOutcome outcome = runSearch(ctx);
+    const bool missing = std::any_of(ids.begin(), ids.end(), [&](const std::string& id) {
+        return lookUpModule(outcome.modules, id, kind).matches.empty();
+    });
+    if (missing) {
+        // The same module found by both searches is one match.
+        SearchOutcome again = runSearch(ctx);
+        outcome.modules.insert(outcome.modules.end(), again.modules.begin(), again.modules.end());
+    }
+    return outcome;
+}
+
 Found findModule(const std::vector<TModelParm>& modules, const std::string& id, KindChoice kind)
 {
     const Lookup lookup = lookUpModule(modules, id, kind);

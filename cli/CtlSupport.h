@@ -24,6 +24,9 @@ std::string roadName(ConfigRoad road);
 
 // Searches, and reports a search error and dropped replies on stderr.
 SearchOutcome runSearch(CtlContext& ctx);
+// Searches for the modules ids name; when one of them is not listed (its probe or reply may
+// have been lost), searches once more and lists the modules of both.
+SearchOutcome searchFor(CtlContext& ctx, const std::vector<std::string>& ids, KindChoice kind);
 
 // The one module id names, or the status to leave with after saying why on stderr.
 struct Found

@@ -47,6 +47,8 @@ ModuleReply CommandModule::receive(std::string_view data, bool atOwnAddress, std
     if (m_gone)
         return {};
     const Fault fault = takeFault(m_spec, code);
+    if (fault.kind == FaultKind::Lost)
+        return {};
     if (fault.kind == FaultKind::Gone) {
         m_gone = true;
         return {};

@@ -86,6 +86,8 @@ ModuleReply LibraryModule::receive(std::string_view data, bool atOwnAddress, con
         atOwnAddress = true;
     }
     const Fault fault = takeFault(m_spec, faultKeyOf(message->type));
+    if (fault.kind == FaultKind::Lost)
+        return {};
     if (fault.kind == FaultKind::Gone) {
         m_gone = true;
         return {};

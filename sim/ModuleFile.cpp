@@ -26,7 +26,7 @@ const std::map<std::string, FaultKind>& faultNames()
     static const std::map<std::string, FaultKind> names{
         {"none", FaultKind::None},         {"refuse", FaultKind::Refuse}, {"silent", FaultKind::Silent},
         {"late", FaultKind::Late},         {"twice", FaultKind::Twice},   {"empty", FaultKind::Empty},
-        {"oversize", FaultKind::Oversize}, {"gone", FaultKind::Gone},
+        {"oversize", FaultKind::Oversize}, {"gone", FaultKind::Gone},     {"lost", FaultKind::Lost},
     };
     return names;
 }
@@ -101,6 +101,23 @@ bool boolMember(const json& object, const char* name, const std::string& where)
     return member.get<bool>();
 }
 
+// "loss": {"rate": 0.02, "seed": 7}; the seed is optional (0).
+void readLoss(const json& loss, ModuleSpec& spec, const std::string& where)
+{
+    if (!loss.is_object())
+        fail(where, "must be an object with \"rate\" and \"seed\"");
+    for (const auto& [name, unused] : loss.items()) {
+        if (name != "rate" && name != "seed")
+            fail(where, "unknown member " + inQuotes(name));
+    }
+    const json* rate = loss.contains("rate") ? &loss.at("rate") : nullptr;
+    if (!rate || !rate->is_number() || rate->get<double>() < 0 || rate->get<double>() > 1)
+        fail(where + ".rate", "must be a number from 0 to 1");
+    spec.loss.rate = rate->get<double>();
+    if (loss.contains("seed"))
+        spec.loss.seed = static_cast<std::uint32_t>(integerMember(loss, "seed", where, 0, UINT32_MAX));
+}
+
 void readValues(const json& values, ModuleSpec& spec, const std::string& where)
 {
     if (!values.is_object())
@@ -134,20 +151,21 @@ void readFaults(const json& faults, ModuleSpec& spec, const std::string& where)
         const auto named =
             kindText.is_string() ? faultNames().find(kindText.get<std::string>()) : faultNames().end();
         if (named == faultNames().end())
-            fail(
-                at,
-                "must be one of none, refuse, silent, late, twice, empty, oversize, gone (or {\"kind\": ..., "
-                "\"delayMs\": N, \"skip\": N})");
+            fail(at, "must be one of none, refuse, silent, late, twice, empty, oversize, gone, lost (or "
+                     "{\"kind\": "
+                     "..., \"delayMs\": N, \"skip\": N, \"times\": N})");
         fault.kind = named->second;
         if (item.is_object()) {
             for (const auto& [name, unused] : item.items()) {
-                if (name != "kind" && name != "delayMs" && name != "skip")
+                if (name != "kind" && name != "delayMs" && name != "skip" && name != "times")
                     fail(at, "unknown member " + inQuotes(name));
             }
             if (item.contains("delayMs"))
                 fault.delayMs = static_cast<int>(integerMember(item, "delayMs", at, 0, 60000));
             if (item.contains("skip"))
                 fault.skip = static_cast<int>(integerMember(item, "skip", at, 0, 1000000));
+            if (item.contains("times"))
+                fault.times = static_cast<int>(integerMember(item, "times", at, 0, 1000000));
         }
         spec.faults[code] = fault;
     }
@@ -169,10 +187,10 @@ ModuleSpec readModule(const json& item, const std::string& where)
     if (!item.is_object())
         fail(where, "must be an object");
     static const std::vector<std::string> commandMembers{
-        "kind", "ip", "mac", "values", "faults", "refuseOpenAtOwnAddress", "probeJitterMs"};
-    static const std::vector<std::string> libraryMembers{"kind",    "ip",       "mac",          "values",
-                                                         "faults",  "tag",      "searchPort",   "model",
-                                                         "version", "failKeys", "rejectModify", "failFetch"};
+        "kind", "ip", "mac", "values", "faults", "loss", "refuseOpenAtOwnAddress", "probeJitterMs"};
+    static const std::vector<std::string> libraryMembers{
+        "kind",  "ip",      "mac",      "values",       "faults",    "tag", "searchPort",
+        "model", "version", "failKeys", "rejectModify", "failFetch", "loss"};
     for (const char* required : {"kind", "ip"}) {
         if (!item.contains(required))
             fail(where, std::string("needs \"") + required + "\"");
@@ -221,6 +239,8 @@ ModuleSpec readModule(const json& item, const std::string& where)
         readValues(item.at("values"), spec, where + ".values");
     if (item.contains("faults"))
         readFaults(item.at("faults"), spec, where + ".faults");
+    if (item.contains("loss"))
+        readLoss(item.at("loss"), spec, where + ".loss");
     return spec;
 }
 

@@ -11,6 +11,7 @@ ModuleReply shapeReply(const Fault& fault, std::string text, int delayMs)
     switch (fault.kind) {
     case FaultKind::Silent:
     case FaultKind::Gone:
+    case FaultKind::Lost:
         break;
     case FaultKind::Late:
         reply.delayMs += std::max(fault.delayMs, 0);
@@ -44,7 +45,10 @@ Fault takeFault(ModuleSpec& spec, const std::string& codeOrKey)
         --it->second.skip;
         return {};
     }
-    return it->second;
+    const Fault fault = it->second;
+    if (fault.times > 0 && --it->second.times == 0)
+        spec.faults.erase(it);
+    return fault;
 }
 
 std::string valueOf(const std::map<std::string, std::string>& values, const std::string& key)

@@ -11,6 +11,7 @@
 #include <deque>
 #include <iostream>
 #include <mutex>
+#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -57,8 +58,22 @@ struct Module
     std::unique_ptr<LibraryModule> library;
     std::shared_ptr<UdpSocket> socket; // at boundIp, or none
     std::string boundIp;
+    Loss loss;               // what lossRng was seeded for
+    std::mt19937 lossRng{0}; // draws this module's lost datagrams
 
     const ModuleSpec& spec() const { return command ? command->spec() : library->spec(); }
+
+    // Seeds the draws anew when the spec's loss changed.
+    void followLoss()
+    {
+        const Loss& wanted = spec().loss;
+        if (wanted.rate != loss.rate || wanted.seed != loss.seed) {
+            loss = wanted;
+            lossRng.seed(loss.seed);
+        }
+    }
+
+    bool lost() { return loss.rate > 0 && std::uniform_real_distribution<double>(0, 1)(lossRng) < loss.rate; }
 };
 
 struct PendingSend
@@ -105,7 +120,7 @@ public:
 private:
     void run();
     void serve(const Source& source, const ReceivedDatagram& datagram);
-    void schedule(const ModuleReply& reply, const Module& from, const ReceivedDatagram& request);
+    void schedule(ModuleReply reply, Module& from, const ReceivedDatagram& request);
     void sendDue();
     std::shared_ptr<UdpSocket> wildcardFor(std::uint16_t port) const;
 
@@ -139,6 +154,7 @@ Simulator::Impl::Impl(std::vector<ModuleSpec> specs)
             added.command = std::make_unique<CommandModule>(std::move(spec));
         else
             added.library = std::make_unique<LibraryModule>(std::move(spec));
+        added.followLoss();
         m_modules.push_back(std::move(added));
     }
     const auto hasKind = [&](ModuleKind kind) {
@@ -260,6 +276,8 @@ void Simulator::Impl::serve(const Source& source, const ReceivedDatagram& datagr
         const bool atOwnAddress = source.module == static_cast<int>(i);
         if (!atOwnAddress && (source.module >= 0 || portOf(target.spec().kind) != source.port))
             continue;
+        if (target.lost())
+            continue;
         log({target.spec().mac, datagram.data, datagram.peerIp, datagram.peerPort, !atOwnAddress,
              source.port});
         const ModuleReply reply =
@@ -289,8 +307,11 @@ void Simulator::Impl::clearLog()
     m_eventBytes = 0;
 }
 
-void Simulator::Impl::schedule(const ModuleReply& reply, const Module& from, const ReceivedDatagram& request)
+void Simulator::Impl::schedule(ModuleReply reply, Module& from, const ReceivedDatagram& request)
 {
+    reply.datagrams.erase(std::remove_if(reply.datagrams.begin(), reply.datagrams.end(),
+                                         [&](const std::string&) { return from.lost(); }),
+                          reply.datagrams.end());
     if (reply.datagrams.empty())
         return;
     const std::shared_ptr<UdpSocket> via = from.socket ? from.socket : wildcardFor(portOf(from.spec().kind));
@@ -444,6 +465,7 @@ void Simulator::setModule(const std::string& mac, const ModuleSpec& spec)
             found.command->setSpec(spec);
         else
             found.library->setSpec(spec);
+        found.followLoss();
         m_impl->moveIfNeeded(found);
     }
     m_impl->wake();

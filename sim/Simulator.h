@@ -60,8 +60,9 @@ enum class FaultKind
     Twice,    // the reply is sent two times
     Empty,    // a zero-length datagram instead of the reply
     Oversize, // the reply padded to kOversizeBytes
-    Gone      // the module vanishes at this request: it does not act, and answers nothing
+    Gone,     // the module vanishes at this request: it does not act, and answers nothing
               // more until setModule brings it back
+    Lost      // the request is lost on its way: the module neither acts nor answers
 };
 
 struct Fault
@@ -71,12 +72,23 @@ struct Fault
     // The first `skip` requests of the code that reach the module are served as if there
     // were no fault (counted down as they pass): a fault at the third fetch is skip 2.
     int skip = 0;
+    // After skip, only this many requests are harmed and the fault is then gone; 0: every one.
+    int times = 0;
 };
 
 // Fault keys of library modules: one per message of the library's protocol.
 inline constexpr const char* kSearchFault = "SEARCH";
 inline constexpr const char* kFetchFault = "FETCH";
 inline constexpr const char* kModifyFault = "MODIFY";
+
+// A lossy link to one module: each datagram in and each reply out is lost with probability
+// rate, drawn from a generator of the module's own seeded with seed, so a lossy run can be
+// told again. A datagram lost in neither acts nor is logged.
+struct Loss
+{
+    double rate = 0; // 0 .. 1
+    std::uint32_t seed = 0;
+};
 
 struct ModuleSpec
 {
@@ -89,6 +101,7 @@ struct ModuleSpec
     // By command code ("L", "W", "GON", "SIP", "E", "O", "X") for command modules;
     // by kSearchFault / kFetchFault / kModifyFault for library modules.
     std::map<std::string, Fault> faults;
+    Loss loss;                           // both kinds
     bool refuseOpenAtOwnAddress = false; // "L" sent to the module's own address is refused
     int probeJitterMs = 0;               // probe reply delayed by a random 0..jitter ms
     // Library modules only:

@@ -11,23 +11,45 @@ void PauseMs(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
-                     std::string& value)
+namespace {
+
+// One try on its own endpoint, so that a late reply to an earlier try is dropped with that
+// endpoint and can never be taken for this one's. Empty: no datagram or a zero-length one.
+std::string tryOnce(const std::string& host, const std::string& command, std::uint16_t port)
 {
     UdpEndpoint endpoint; // released on every way out, errors included
     endpoint.Activate();
-    value.clear();
     if (host.empty())
         endpoint.Broadcast(command, port);
     else
         endpoint.Send(host, port, command);
+    return endpoint.ReceiveString(50).data;
+}
 
-    const ReceivedDatagram reply = endpoint.ReceiveString(50);
-    if (reply.data.empty())
+} // namespace
+
+int exchangeTries(const std::string& command)
+{
+    // Silence after "E" is success, so a repeat could only commit twice; the reply to "O" is
+    // ignored, and after a write that moved the module nobody answers it at all.
+    if (command == "E" || command == "O")
+        return 1;
+    return kExchangeTries;
+}
+
+bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
+                     std::string& value)
+{
+    value.clear();
+    std::string reply;
+    // A lost datagram costs one more try; a refusal is an answer and is never repeated.
+    for (int tries = exchangeTries(command); reply.empty() && tries > 0; --tries)
+        reply = tryOnce(host, command, port);
+    if (reply.empty())
         return command == "E";
-    if (reply.data[0] != 'A')
+    if (reply[0] != 'A')
         return false;
-    value = reply.data.substr(1);
+    value = reply.substr(1);
     return true;
 }
 

@@ -84,9 +84,17 @@ constexpr std::uint16_t kCommandPort = 65535;
 // Blocks the calling thread for ms milliseconds (the protocol's fixed pauses).
 void PauseMs(int ms);
 
-// One command transaction on a fresh endpoint: send to host (empty: broadcast), read one
-// reply within 50 ms. True when the reply starts with "A" (value: the rest); an empty or
-// missing reply is a failure except for the command "E". Socket errors are raised.
+// Tries of one command transaction while no reply comes: a link may lose a datagram.
+inline constexpr int kExchangeTries = 3;
+// How many tries command gets: 1 for "E" (silence is success) and "O" (reply ignored),
+// kExchangeTries for every other.
+int exchangeTries(const std::string& command);
+
+// One command transaction: send to host (empty: broadcast) from a fresh endpoint and read
+// one reply within 50 ms; with no reply (or a zero-length one), again from a fresh endpoint,
+// up to exchangeTries(command) in all. True when the reply starts with "A" (value: the
+// rest); a refusal is never repeated; no reply at all is a failure except for the command
+// "E". Socket errors are raised at once. Lossless, it is one send and one wait.
 bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
                      std::string& value);
 

@@ -144,10 +144,14 @@ std::vector<SelectCase> failedSelections()
     std::vector<SelectCase> cases;
     for (const bool write : {false, true}) {
         cases.push_back({write, kMac, FaultKind::Refuse, FaultKind::None, {"W" + kMac, "O"}});
-        cases.push_back({write, kMac, FaultKind::Silent, FaultKind::None, {"W" + kMac, "O"}});
+        // Nobody answering a selection: it is tried again.
+        const auto unanswered = [](const std::string& select) {
+            return concat(Strings(kExchangeTries, select), {"O"});
+        };
+        cases.push_back({write, kMac, FaultKind::Silent, FaultKind::None, unanswered("W" + kMac)});
         cases.push_back(
-            {write, "00-00-00-00-00-00", FaultKind::None, FaultKind::None, {"W00-00-00-00-00-00", "O"}});
-        cases.push_back({write, "", FaultKind::None, FaultKind::None, {"W", "O"}});
+            {write, "00-00-00-00-00-00", FaultKind::None, FaultKind::None, unanswered("W00-00-00-00-00-00")});
+        cases.push_back({write, "", FaultKind::None, FaultKind::None, unanswered("W")});
         cases.push_back({write, kMac, FaultKind::None, FaultKind::Refuse, {"W" + kMac, "L", "O"}});
     }
     return cases;

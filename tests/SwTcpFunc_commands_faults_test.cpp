@@ -70,14 +70,17 @@ struct Expected
     bool committed; // writes: the module holds newRecord()
 };
 
-// A late, empty or vanished reply is no reply: the command was not accepted, except "E"
-// (and "O", whose reply is ignored). A duplicate goes to an endpoint already closed. An
-// oversize reply is a transport error that ends the run at once, without "O".
+// A late, empty or vanished reply is no reply: the command is tried again and then not
+// accepted, except "E" (and "O", whose reply is ignored), which go once. A duplicate goes to
+// an endpoint already closed. An oversize reply is a transport error that ends the run at
+// once, without "O".
 Expected expectedFor(const FaultCase& c)
 {
     const Strings run = c.write ? fullWrite() : fullRead();
     const std::size_t last = run.size() - 1, commit = run.size() - 2;
     const Strings upTo(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(c.position) + 1);
+    const Strings before(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(c.position));
+    const Strings tries(kExchangeTries, run[c.position]);
     const std::string select = "W" + kMac;
     if (c.kind == FaultKind::Twice)
         return {Outcome::Done, run, c.write};
@@ -87,13 +90,14 @@ Expected expectedFor(const FaultCase& c)
         return {Outcome::Done, run, c.write};
     if (c.position == 0) // the opening falls back; a second "L" meets the same fault
         return {Outcome::Failed,
-                c.kind == FaultKind::Gone ? Strings{"L", select, "O"} : Strings{"L", select, "L", "O"},
+                c.kind == FaultKind::Gone ? concat(concat(tries, Strings(kExchangeTries, select)), {"O"})
+                                          : concat(concat(tries, {select}), concat(tries, {"O"})),
                 false};
     if (c.write && c.position == commit)
         // No reply to "E" counts as done; a module gone before committing cannot be told
         // from one that committed and stayed silent.
         return {Outcome::Done, run, c.kind != FaultKind::Gone};
-    return {Outcome::Failed, concat(upTo, {"O"}), false};
+    return {Outcome::Failed, concat(concat(before, tries), {"O"}), false};
 }
 
 class FaultSweep : public CommandRoad, public testing::WithParamInterface<FaultCase>

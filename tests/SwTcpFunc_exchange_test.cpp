@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -20,6 +21,7 @@ struct ReplyCase
     std::vector<std::string> replies; // none: silence
     bool ok;
     std::string value;
+    std::size_t sends = 1; // silence is tried again, except after "E" and "O"
 };
 
 class ExchangeReplies : public testing::TestWithParam<ReplyCase>
@@ -33,8 +35,14 @@ TEST_P(ExchangeReplies, AreJudgedByTheirFirstByte)
     std::string value = "stale";
     EXPECT_EQ(ExchangeCommand(testnet::moduleIp(1), c.command, kCommandPort, value), c.ok);
     EXPECT_EQ(value, c.value);
-    ASSERT_EQ(module.received().size(), 1u);
-    EXPECT_EQ(module.received()[0].data, c.command); // the command's bytes and nothing else
+    const auto received = module.received();
+    ASSERT_EQ(received.size(), c.sends);
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        EXPECT_EQ(received[i].data, c.command); // the command's bytes and nothing else
+        if (i > 0) {                            // each try from a fresh endpoint
+            EXPECT_NE(received[i].peerPort, received[i - 1].peerPort);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,9 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"GON", {"Aadmin"}, true, "admin"}, ReplyCase{"GON", {"A"}, true, ""},
         ReplyCase{"SBR3", {"A"}, true, ""}, ReplyCase{"GON", {"aadmin"}, false, ""},
         ReplyCase{"GON", {"Nadmin"}, false, ""}, ReplyCase{"GON", {"N"}, false, ""},
-        ReplyCase{"GON", {""}, false, ""}, ReplyCase{"GON", {}, false, ""}, ReplyCase{"E", {}, true, ""},
-        ReplyCase{"E", {""}, true, ""}, ReplyCase{"E", {"N"}, false, ""}, ReplyCase{"E", {"A"}, true, ""},
-        ReplyCase{"L", {}, false, ""},
+        ReplyCase{"GON", {""}, false, "", 3}, ReplyCase{"GON", {}, false, "", 3},
+        ReplyCase{"E", {}, true, ""}, ReplyCase{"E", {""}, true, ""}, ReplyCase{"E", {"N"}, false, ""},
+        ReplyCase{"E", {"A"}, true, ""}, ReplyCase{"L", {}, false, "", 3},
+        ReplyCase{"W00-1A", {}, false, "", 3}, ReplyCase{"O", {}, false, ""},
         ReplyCase{
             "GDN", {std::string("A\xC9\xE8\xB1\xB8\0x", 7)}, true, std::string("\xC9\xE8\xB1\xB8\0x", 6)}),
     [](const testing::TestParamInfo<ReplyCase>& param) { return "case" + std::to_string(param.index); });
@@ -63,12 +72,27 @@ TEST(ExchangeCommand, EveryCommandLeavesFromAFreshSocket)
 
 TEST(ExchangeCommand, ReplyAfterTheFiftyMillisecondWaitIsAFailure)
 {
-    UdpPeer module(testnet::moduleIp(1), kCommandPort, replyWith({"Alate"}), 150);
+    // Each try's reply arrives during the next try, which must not take it.
+    UdpPeer module(testnet::moduleIp(1), kCommandPort, replyWith({"Alate"}), 70);
     std::string value;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(ExchangeCommand(testnet::moduleIp(1), "GON", kCommandPort, value));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(140));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
     EXPECT_EQ(value, "");
+    EXPECT_EQ(module.received().size(), 3u);
+}
+
+TEST(ExchangeCommand, ALostDatagramCostsOneMoreTry)
+{
+    // The first request is lost; the second is answered.
+    auto seen = std::make_shared<int>(0);
+    UdpPeer module(testnet::moduleIp(1), kCommandPort, [seen](const ReceivedDatagram&) {
+        return ++*seen == 1 ? std::vector<std::string>{} : std::vector<std::string>{"Aadmin"};
+    });
+    std::string value;
+    EXPECT_TRUE(ExchangeCommand(testnet::moduleIp(1), "GON", kCommandPort, value));
+    EXPECT_EQ(value, "admin");
+    EXPECT_EQ(module.received().size(), 2u);
 }
 
 TEST(ExchangeCommand, BroadcastTakesTheFirstReplyAndDropsTheRest)

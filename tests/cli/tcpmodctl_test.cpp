@@ -182,6 +182,82 @@ INSTANTIATE_TEST_SUITE_P(
                 {"baud=3", "workmode=client", "stopbits=2", "ipmode=dynamic"},
                 {{"C1_BAUD", "5"}, {"C1_OP", "3"}, {"C1_STOPB", "2"}, {"IP_MODE", "0"}, {"NAME", "MX-21"}}}));
 
+// What a write says once the module is read back, by what happened to its "E".
+struct VerifyCase
+{
+    const char* name;
+    sim::Fault commitFault;
+    std::vector<std::string> extra; // more arguments
+    int status;
+    std::string says; // on stdout for status 0, on stderr otherwise
+    bool held;        // the module holds baud 5 (38400), not its 3
+};
+
+class CtlVerify : public Ctl, public testing::WithParamInterface<VerifyCase>
+{
+};
+
+TEST_P(CtlVerify, SaysOnlyWhatTheModuleHolds)
+{
+    const VerifyCase& c = GetParam();
+    m_sim.setFault(kMacB, "E", c.commitFault);
+    std::vector<std::string> args{"set", kMacB, "baud=5", "parity=odd"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const Outcome run = ctl(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_THAT(c.status == 0 ? run.out : run.err, HasSubstr("cmd 10.77.0.12 00-1A-2B-00-00-12: " + c.says));
+    EXPECT_EQ(m_sim.values(kMacB).at("GBR"), c.held ? "5" : "3");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commit, CtlVerify,
+    testing::Values(VerifyCase{"Held", {}, {}, 0, "written, verified\n", true},
+                    VerifyCase{"Unchecked", {}, {"--no-verify"}, 0, "written\n", true},
+                    VerifyCase{"LostOnce",
+                               {sim::FaultKind::Lost, 0, 0, 1},
+                               {},
+                               0,
+                               "written, verified (written twice: the first write was not committed)",
+                               true},
+                    VerifyCase{"LostAlways",
+                               {sim::FaultKind::Lost},
+                               {},
+                               1,
+                               "written, but read back otherwise: baud, parity (written twice",
+                               false},
+                    VerifyCase{
+                        "LostUnchecked", {sim::FaultKind::Lost}, {"--no-verify"}, 0, "written\n", false},
+                    // Gone before committing: nothing answers the read-back.
+                    VerifyCase{"Gone", {sim::FaultKind::Gone}, {}, 1, "written, but not confirmed", false}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(Ctl, AModuleMissingFromTheSearchIsLookedForOnceMore)
+{
+    m_sim.setFault(kMacB, "X", {sim::FaultKind::Lost, 0, 0, 1});
+    const Outcome run = ctl({"read", kMacB});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto events = m_sim.eventsFor(kMacB);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const auto& e) { return e.data == "X"; }), 2);
+}
+
+TEST(CtlLossyLink, EveryWriteReportedDoneIsCommitted)
+{
+    // 5% of datagrams lost each way, a fixed seed per run.
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        sim::ModuleSpec spec = sim::commandModule(ip(1), kMacA);
+        spec.loss = {0.05, seed};
+        sim::Simulator simulator({spec});
+        const std::string baud = std::to_string(seed);
+        const Outcome run = ctl({"set", kMacA, "baud=" + baud});
+        if (run.status == 0) {
+            EXPECT_THAT(run.out, HasSubstr("written, verified")) << seed;
+            EXPECT_EQ(simulator.values(kMacA).at("GBR"), baud) << seed;
+        } else {
+            EXPECT_THAT(run.err, testing::Not(HasSubstr(": written, verified"))) << seed;
+        }
+    }
+}
+
 struct Refusal
 {
     const char* name;
@@ -250,7 +326,7 @@ TEST_F(Ctl, ExportThenApplyMakesAnotherModuleTheSameByteForByte)
     const std::string path = exportA();
     const Outcome run = ctl({"apply", path, kMacC});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("[1/1] cmd 10.77.0.13 00-1A-2B-00-00-13: done"));
+    EXPECT_THAT(run.out, HasSubstr("[1/1] cmd 10.77.0.13 00-1A-2B-00-00-13: done, verified"));
     auto a = m_sim.values(kMacA);
     auto c = m_sim.values(kMacC);
     EXPECT_EQ(c.at("GIP"), ip(3)); // keeps its own address

@@ -68,7 +68,8 @@ TEST(ModuleFile, MembersOverrideTheDefaults)
 {
     const auto modules = sim::parseModules(R"({"modules": [
         {"kind": "command", "ip": "10.77.0.11", "values": {"GBR": "7"}, "faults": {"GON": "silent",
-         "SIP": {"kind": "late", "delayMs": 90}}, "refuseOpenAtOwnAddress": true, "probeJitterMs": 30},
+         "SIP": {"kind": "late", "delayMs": 90}}, "refuseOpenAtOwnAddress": true, "probeJitterMs": 30,
+         "loss": {"rate": 0.05, "seed": 7}},
         {"kind": "library", "ip": "10.77.0.31", "mac": "M-31", "tag": 9, "searchPort": -4, "model": "X",
          "version": 2, "failKeys": ["C1_PORT"], "rejectModify": true, "failFetch": true,
          "faults": {"FETCH": "twice"}}]})",
@@ -83,6 +84,8 @@ TEST(ModuleFile, MembersOverrideTheDefaults)
     EXPECT_EQ(command.faults.at("SIP").delayMs, 90);
     EXPECT_TRUE(command.refuseOpenAtOwnAddress);
     EXPECT_EQ(command.probeJitterMs, 30);
+    EXPECT_EQ(command.loss.rate, 0.05);
+    EXPECT_EQ(command.loss.seed, 7u);
     const auto& library = modules[1];
     EXPECT_EQ(library.kind, sim::ModuleKind::Library);
     EXPECT_EQ(library.tag, 9);
@@ -123,6 +126,10 @@ TEST(ModuleFile, MistakesAreNamedWithTheirPlace)
          "'FETCH' is not a command code"},
         {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "faults": {"L": {"kind": "late", "delay": 5}}}]})",
          "unknown member 'delay'"},
+        {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "loss": {"rate": 1.5}}]})",
+         "modules[0].loss.rate: must be a number from 0 to 1"},
+        {R"({"modules": [{"kind": "library", "ip": "10.77.0.31", "loss": {"rate": 0, "drop": 1}}]})",
+         "modules[0].loss: unknown member 'drop'"},
         {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "probeJitterMs": -1}]})",
          "probeJitterMs: must be a whole number from 0 to 60000"},
         {R"({"modules": [{"kind": "command", "ip": "10.77.0.11", "refuseOpenAtOwnAddress": 1}]})",

@@ -339,6 +339,29 @@ TEST(SimulatorFaults, LateReplyMissesTheProgramsWait)
     EXPECT_TRUE(simulator.inSession(kMac1)) << "a late reply still acts";
 }
 
+TEST(SimulatorFaults, LossDropsDatagramsBothWaysAndRepeatsByItsSeed)
+{
+    // Lost on the way in: not logged, not answered; on the way out: logged, not answered.
+    const auto run = [](std::uint32_t seed) {
+        sim::ModuleSpec spec = sim::commandModule(testnet::moduleIp(1), kMac1);
+        spec.loss = {0.3, seed};
+        sim::Simulator simulator({spec});
+        std::size_t answered = 0;
+        for (int i = 0; i < 100; ++i) {
+            UdpEndpoint client; // a reply later than the wait cannot count for the next probe
+            client.Send(testnet::moduleIp(1), sim::kCommandPort, "X");
+            answered += client.ReceiveString(20).data.empty() ? 0 : 1;
+        }
+        return std::pair{simulator.events().size(), answered};
+    };
+    const auto [logged, answered] = run(7);
+    EXPECT_GT(logged, 55u);
+    EXPECT_LT(logged, 85u);
+    EXPECT_LT(answered, logged);
+    EXPECT_GT(answered, 35u);
+    EXPECT_EQ(run(7).first, logged) << "the same datagrams lost again";
+}
+
 TEST(SimulatorFaults, OversizeReplyFailsTheProgramsReceive)
 {
     sim::Simulator simulator(threeModules());
