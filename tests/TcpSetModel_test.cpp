@@ -278,7 +278,7 @@ TEST_F(TcpSetModelTest, UntouchedFieldsAndUnnamedCodesGoBackAsRead)
 {
     TModelConfig record = commandRecord();
     record.UserName = "\xB2\xD9\xD7\xF7\xD4\xB1"; // GBK, not UTF-8
-    record.DeviceName = "a\xFF";                  // shown as "a?": display loses a byte
+    record.DeviceName = "a\xFF";                  // no GB18030 text: on Linux shown as "a?"
     record.TargetIp = "none";
     record.NetMask = "";
     record.LocalPort = -1;
