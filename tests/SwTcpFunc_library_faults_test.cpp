@@ -159,7 +159,10 @@ TEST(LibraryNonce, ReplyWithAForeignNonceIsIgnored)
     sim::ModuleSpec stale = module;
     stale.values["NAME"] = "stale";
     UdpPeer peer(testnet::moduleIp(3), sim::kLibraryPort, [&](const ReceivedDatagram& request) {
-        const std::string nonce = mx::decode(request.data)->fields[0];
+        const auto fetch = mx::decode(request.data);
+        if (!fetch)
+            return std::vector<std::string>{};
+        const std::string& nonce = fetch->fields[0];
         return std::vector<std::string>{sim::configReply(stale, nonce + "0"),
                                         sim::configReply(module, nonce)};
     });
