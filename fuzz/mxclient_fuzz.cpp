@@ -1,7 +1,8 @@
 // The stand-in library's seven functions and its client, over a scripted network that hands
-// them any reply: raw bytes, or well-formed messages carrying the request's nonce with any
-// fields. Out-buffers are exactly as large as the caller's, so AddressSanitizer sees any
-// write past them; every status is 0 or 1; a value read back is what the reply carried.
+// them any reply: raw bytes, or well-formed messages with any fields, carrying the request's
+// nonce or now and then another, which must be ignored. Out-buffers are exactly as large as
+// the caller's, so AddressSanitizer sees any write past them; every status is 0 or 1; a
+// value read back is what the reply carried.
 #include "FakeNet.h"
 #include "FuzzCheck.h"
 #include "MivexAdv.h"
@@ -28,8 +29,11 @@ std::optional<ReceivedDatagram> reply(FuzzedDataProvider& provider, const std::v
         g_lastReply = datagram.data;
         return datagram;
     }
+    // As a late answer to another request would.
+    const std::string nonce =
+        provider.ConsumeIntegralInRange(0, 3) == 0 ? request->fields[0] + "1" : request->fields[0];
     mx::Message message{static_cast<mx::MessageType>(provider.PickValueInArray({'R', 'C', 'K', 'N', 'S'})),
-                        {request->fields[0]}};
+                        {nonce}};
     for (int fields = provider.ConsumeIntegralInRange(0, 20); fields > 0; --fields) {
         const auto length = provider.ConsumeIntegralInRange<std::size_t>(0, 300);
         message.fields.push_back(provider.ConsumeBool()
@@ -72,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (fetched == 1) {
             const auto config = mx::decode(g_lastReply);
             FUZZ_CHECK(config && config->type == mx::MessageType::Config);
+            FUZZ_CHECK(config->fields[0] == mx::decode(fakenet::sent().back().data)->fields[0]);
             for (std::size_t i = 1; i + 1 < config->fields.size(); i += 2)
                 carried[config->fields[i]] = config->fields[i + 1];
         }

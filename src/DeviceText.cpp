@@ -166,3 +166,8 @@ std::string textToDevice(std::string_view utf8Text, TextEncoding encoding)
     }
     return std::string(utf8Text);
 }
+
+TextCodec platformTextCodec()
+{
+    return {textFromDevice, textToDevice, canEncode};
+}

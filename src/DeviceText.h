@@ -4,6 +4,7 @@
 // Chinese Windows PCs write); on Windows the bytes are in the system code page (CP_ACP).
 // An edited text goes back in the encoding it was read in.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,3 +36,14 @@ bool canEncode(std::string_view utf8Text, TextEncoding encoding);
 
 // The encoding a new text (none read) is written in on this platform.
 TextEncoding platformTextEncoding();
+
+// The conversions a dialog works with, so that a test can give it any code page: the
+// platform's (textFromDevice, textToDevice, canEncode) unless one is given.
+struct TextCodec
+{
+    std::function<DisplayText(std::string_view bytes)> fromDevice;
+    std::function<std::string(std::string_view utf8Text, TextEncoding encoding)> toDevice;
+    std::function<bool(std::string_view utf8Text, TextEncoding encoding)> canEncode;
+};
+
+TextCodec platformTextCodec();

@@ -110,8 +110,9 @@ bool hasForm(FieldForm form, std::string_view text)
     return false;
 }
 
-TcpSetModel::TcpSetModel(MessagePresenter& presenter, WindowHandle owner, ConfigAccess access)
-    : m_presenter(presenter), m_owner(owner), m_access(std::move(access))
+TcpSetModel::TcpSetModel(MessagePresenter& presenter, WindowHandle owner, ConfigAccess access,
+                         TextCodec codec)
+    : m_presenter(presenter), m_owner(owner), m_access(std::move(access)), m_codec(std::move(codec))
 {
     // The form as created; LoadConfig sets all of it before the dialog is first shown.
     m_positions.fill(-1);
@@ -140,9 +141,8 @@ bool TcpSetModel::LoadConfig(const TModelParm& entry)
         const std::size_t i = controlIndex(spec.id);
         if (spec.kind == ControlKind::Edit) {
             const std::string* text = textField(config, spec.field);
-            m_edits[i].loaded = text != nullptr ? textFromDevice(*text)
-                                                : DisplayText{decimalText(*numberField(config, spec.field)),
-                                                              platformTextEncoding()};
+            m_edits[i].loaded =
+                m_codec.fromDevice(text != nullptr ? *text : decimalText(*numberField(config, spec.field)));
             m_edits[i].text = m_edits[i].loaded.text;
             continue;
         }
@@ -207,7 +207,7 @@ std::size_t TcpSetModel::maxTextBytes() const
 
 std::size_t TcpSetModel::wireBytes(ControlId id, std::string_view utf8Text) const
 {
-    return textToDevice(utf8Text, m_edits[controlIndex(id)].loaded.readAs).size();
+    return m_codec.toDevice(utf8Text, m_edits[controlIndex(id)].loaded.readAs).size();
 }
 
 EditVerdict TcpSetModel::judgeEdit(ControlId id, std::string_view oldText, std::string_view newText) const
@@ -255,7 +255,7 @@ std::optional<TcpSetModel::Problem> TcpSetModel::firstProblem() const
             return Problem{spec.id, std::string(spec.label) + std::string(texts::kMalformedSuffix)};
         // Sent anyway, such characters would reach the module as "?".
         const EditState& edit = m_edits[controlIndex(spec.id)];
-        if (!canEncode(edit.text, edit.loaded.readAs))
+        if (!m_codec.canEncode(edit.text, edit.loaded.readAs))
             return Problem{spec.id, std::string(spec.label) + std::string(texts::kUnencodableSuffix)};
         if (wireBytes(spec.id, m_edits[controlIndex(spec.id)].text) > maxTextBytes())
             return Problem{spec.id, tooLongMessage(spec.id)};
@@ -274,7 +274,7 @@ TModelConfig TcpSetModel::collectConfig() const
             if (!changed(spec.id))
                 continue;
             if (std::string* text = textField(config, spec.field))
-                *text = textToDevice(m_edits[i].text, m_edits[i].loaded.readAs);
+                *text = m_codec.toDevice(m_edits[i].text, m_edits[i].loaded.readAs);
             else
                 *numberField(config, spec.field) = lenientToInt(m_edits[i].text);
             continue;

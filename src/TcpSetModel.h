@@ -102,8 +102,10 @@ struct ConfirmResult
 class TcpSetModel
 {
 public:
-    // Messages go to presenter with owner (the dialog's window) as their parent.
-    TcpSetModel(MessagePresenter& presenter, WindowHandle owner, ConfigAccess access = moduleAccess());
+    // Messages go to presenter with owner (the dialog's window) as their parent; module
+    // texts are converted by codec.
+    TcpSetModel(MessagePresenter& presenter, WindowHandle owner, ConfigAccess access = moduleAccess(),
+                TextCodec codec = platformTextCodec());
 
     // LoadConfig: reads the entry's module by its road. On success every control shows
     // the record and the target fields follow the work mode read; on failure nothing
@@ -180,6 +182,7 @@ private:
     MessagePresenter& m_presenter;
     WindowHandle m_owner;
     ConfigAccess m_access;
+    TextCodec m_codec;
     ConfigRoad m_road = ConfigRoad::Commands;
     TModelConfig m_loaded;
     std::array<EditState, kControlCount> m_edits{};

@@ -249,7 +249,9 @@ TEST_F(DiscoveryTest, SenderThatNeverStopsCannotHoldPhaseOne)
         const auto until = Clock::now() + kProbePhaseLimit * 3;
         while (!stop && Clock::now() < until) {
             sender.sendTo(resolveHost(testnet::kPcIp), port, "Mflood/");
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            // Far inside the phase's 50 ms wait, so that this thread, woken late on a loaded
+            // machine, still leaves it no silence.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
     bool floodingAtPhaseTwo = false;

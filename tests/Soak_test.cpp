@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 
 namespace {
@@ -102,25 +103,46 @@ protected:
         return c;
     }
 
-    // One fault on the module of a road, somewhere in its next run (or none).
-    void injectFault(bool library)
+    // One fault on the module of a road, at a request its next run sends (or none); the
+    // simulator's log then shows that request arrive more than skip times.
+    struct Injected
+    {
+        std::string prefix; // of the datagram the fault meets
+        int skip = 0;
+    };
+    std::optional<Injected> injectFault(bool library, bool writing)
     {
         const FaultKind kind = static_cast<FaultKind>(m_rng() % 8);
         if (kind == FaultKind::None)
-            return;
+            return std::nullopt;
         ++m_faults;
-        static const std::vector<std::string> codes = [] {
-            std::vector<std::string> all{"L", "W", "E", "O"};
-            all.insert(all.end(), sim::readCodes().begin(), sim::readCodes().end());
-            all.insert(all.end(), sim::writeCodes().begin(), sim::writeCodes().end());
-            return all;
-        }();
+        m_sim.clearEvents();
         const int delays[] = {80, 200, 400};
-        const sim::Fault fault{kind, delays[m_rng() % 3], static_cast<int>(m_rng() % (library ? 14 : 2))};
-        if (library)
-            m_sim.setFault(kLibraryMac, m_rng() % 2 ? sim::kFetchFault : sim::kModifyFault, fault);
-        else
-            m_sim.setFault(kCommandMac, codes[m_rng() % codes.size()], fault);
+        sim::Fault fault{kind, delays[m_rng() % 3], 0};
+        if (library) {
+            // A read fetches once for each of its fourteen keys; a write modifies once.
+            fault.skip = writing ? 0 : static_cast<int>(m_rng() % 14);
+            m_sim.setFault(kLibraryMac, writing ? sim::kModifyFault : sim::kFetchFault, fault);
+            return Injected{writing ? "MXA1M" : "MXA1G", fault.skip};
+        }
+        std::vector<std::string> codes{"L", "O"};
+        const auto& fields = writing ? sim::writeCodes() : sim::readCodes();
+        codes.insert(codes.end(), fields.begin(), fields.end());
+        if (writing)
+            codes.push_back("E");
+        const std::string& code = codes[m_rng() % codes.size()];
+        m_sim.setFault(kCommandMac, code, fault);
+        return Injected{code, 0};
+    }
+
+    void expectMet(const std::string& mac, const std::optional<Injected>& injected)
+    {
+        if (!injected)
+            return;
+        int arrived = 0;
+        for (const sim::WireEvent& event : m_sim.eventsFor(mac))
+            arrived += event.data.rfind(injected->prefix, 0) == 0 ? 1 : 0;
+        EXPECT_GT(arrived, injected->skip) << "a fault at " << injected->prefix << " the run never sent";
     }
 
     // Back to a module without faults, present again, its values kept.
@@ -154,8 +176,9 @@ protected:
 
         const auto before = m_sim.values(mac);
         const TModelConfig record = randomRecord(library);
-        injectFault(library);
+        const auto writeFault = injectFault(library, true);
         const Outcome written = outcomeOf([&] { return write(library, record); });
+        expectMet(mac, writeFault);
         const bool vanished = m_sim.gone(mac);
         heal(library);
         TModelConfig clean;
@@ -174,9 +197,10 @@ protected:
         }
 
         const auto held = m_sim.values(mac);
-        injectFault(library);
+        const auto readFault = injectFault(library, false);
         TModelConfig config = clean;
         const Outcome readOutcome = outcomeOf([&] { return read(library, config); });
+        expectMet(mac, readFault);
         heal(library);
         ++m_reads[readOutcome];
         if (readOutcome == Done) {
@@ -208,6 +232,10 @@ TEST_F(Soak, CyclesWithRandomFaultsKeepStateResultsAndDescriptorsTrue)
     EXPECT_EQ(openDescriptors(), descriptors) << "every endpoint closed";
     // Every wait is bounded: a write is at most about two seconds, a read less.
     EXPECT_LT(longest, std::chrono::seconds(10));
+    // Most writes meet a fault, and an oversize reply on the command road raises: each
+    // outcome shows in any run of some length.
+    EXPECT_GE(m_writes[Failed], cycles / 10);
+    EXPECT_GE(m_writes[Raised], cycles / 40);
     std::cout << "soak: " << cycles << " cycles, " << m_faults
               << " faults injected; writes done/failed/raised " << m_writes[Done] << "/" << m_writes[Failed]
               << "/" << m_writes[Raised] << " (" << m_lostCommits << " gone at E), reads " << m_reads[Done]

@@ -284,6 +284,7 @@ TEST_F(TcpSetModelTest, UntouchedFieldsAndUnnamedCodesGoBackAsRead)
 {
     TModelConfig record = commandRecord();
     record.UserName = "\xB2\xD9\xD7\xF7\xD4\xB1"; // GBK, not UTF-8
+    record.DeviceName = "a\xFF";                  // no GB18030 text: on Linux shown as "a?"
     record.TargetIp = "none";
     record.NetMask = "";
     record.LocalPort = -1;
@@ -300,8 +301,9 @@ TEST_F(TcpSetModelTest, UntouchedFieldsAndUnnamedCodesGoBackAsRead)
         EXPECT_EQ(view(list).position, -1) << controlSpec(list).name;
     EXPECT_EQ(view(edt5).text, "-1");
     m_model.setText(edt8, "10.77.0.9");
+    const std::string shownName = view(edt2).text;
     m_model.setText(edt2, "Module-B");
-    m_model.setText(edt2, "Module-A"); // changed back: untouched
+    m_model.setText(edt2, shownName); // changed back: untouched
     ASSERT_EQ(ok().outcome, ConfirmOutcome::Written);
     TModelConfig expected = record;
     expected.Gateway = "10.77.0.9";
@@ -376,24 +378,45 @@ TEST_F(TcpSetModelTest, EditedTextGoesBackInTheEncodingItWasReadIn)
 #endif
 }
 
-TEST_F(TcpSetModelTest, TextItsEncodingLacksIsRefusedAtOkNotSentAsQuestionMarks)
+// A code page of ASCII alone, for the system's, which lacks most characters.
+TextCodec asciiCodePage()
 {
-    open(commandRecord());
-    const std::string smiley = "\xF0\x9F\x98\x80";
-    m_model.setText(edt2, smiley);
-    const ConfirmResult result = ok();
-    if (canEncode(smiley, platformTextEncoding())) {
-        // Linux: UTF-8 carries it.
-        EXPECT_EQ(result.outcome, ConfirmOutcome::Written);
-        ASSERT_EQ(m_written.size(), 1u);
-        EXPECT_EQ(m_written[0].DeviceName, smiley);
-        return;
-    }
-    // Windows: the system code page lacks it.
+    const auto toDevice = [](std::string_view text, TextEncoding) {
+        std::string bytes;
+        for (const char c : text) {
+            if ((c & 0x80) == 0)
+                bytes += c;
+            else if ((c & 0x40) != 0)
+                bytes += '?'; // one for each character beyond ASCII
+        }
+        return bytes;
+    };
+    return {[](std::string_view bytes) {
+                return DisplayText{std::string(bytes), TextEncoding::SystemCodePage};
+            },
+            toDevice,
+            [toDevice](std::string_view text, TextEncoding encoding) {
+                return toDevice(text, encoding) == text;
+            }};
+}
+
+TEST_F(TcpSetModelTest, TextItsCodePageLacksIsRefusedAtOkNotSentAsQuestionMarks)
+{
+    TcpSetModel model{m_presenter, &m_window, fakeRoad(), asciiCodePage()};
+    m_record = commandRecord();
+    m_entry.ViaCommandProtocol = 1;
+    ASSERT_TRUE(model.LoadConfig(m_entry));
+    model.setText(edt2, "模块-A");
+    const ConfirmResult result = model.btn3Click(m_entry);
     EXPECT_EQ(result.outcome, ConfirmOutcome::Malformed);
     EXPECT_EQ(result.field, edt2);
     EXPECT_THAT(m_presenter.hints, ElementsAre("设备名：含有无法写入模块的字符!"));
     EXPECT_TRUE(m_written.empty());
+
+    model.setText(edt2, "Module-B");
+    EXPECT_EQ(model.btn3Click(m_entry).outcome, ConfirmOutcome::Written);
+    ASSERT_EQ(m_written.size(), 1u);
+    EXPECT_EQ(m_written[0].DeviceName, "Module-B");
 }
 
 struct LimitCase

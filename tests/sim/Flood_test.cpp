@@ -1,7 +1,9 @@
 // A bounded flood of junk at tcpmodsim's ports and at the stand-in library's own socket:
 // empty, one byte, 65507 bytes, binary, NULs, and commands and messages that look valid
-// with huge values. Both stay up, answer correctly afterwards, keep their memory flat and
-// lose no module's configuration. TCPMOD_FLOOD_SECONDS sets the flood's length.
+// with huge values, and stale configuration replies. Both stay up, answer correctly amid it
+// and afterwards, keep their memory flat and lose no module's configuration.
+// TCPMOD_FLOOD_SECONDS sets the flood's length.
+#include "LibraryModule.h"
 #include "MivexAdv.h"
 #include "PrivateNetwork.h"
 #include "RecordPrinting.h"
@@ -24,6 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const std::string kCommandMac = "00-1A-2B-00-00-11";
+const std::string kLibraryMac = "00-4D-58-00-00-12";
 constexpr std::uint8_t kTag = 5;
 
 std::string commandIp()
@@ -83,7 +86,7 @@ public:
             const char* asan = std::getenv("ASAN_OPTIONS");
             setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":quarantine_size_mb=8").c_str(), 1);
             const std::string command = commandIp() + "," + kCommandMac;
-            const std::string library = libraryIp() + ",00-4D-58-00-00-12," + std::to_string(kTag);
+            const std::string library = libraryIp() + "," + kLibraryMac + "," + std::to_string(kTag);
             execl(TCPMODSIM_PATH, TCPMODSIM_PATH, "--command", command.c_str(), "--library", library.c_str(),
                   static_cast<char*>(nullptr));
             _exit(127);
@@ -109,10 +112,20 @@ std::string libraryMessage(char type, const std::vector<std::string>& fields)
     return bytes;
 }
 
+// A configuration reply with another request's nonce, as a late one would come: the
+// library module's, renamed.
+std::string staleConfig()
+{
+    sim::ModuleSpec spec = sim::libraryModule(libraryIp(), kLibraryMac, kTag);
+    spec.values["NAME"] = "stale";
+    return sim::configReply(spec, "0");
+}
+
 // One junk datagram; never a commit ("E") nor a modify with the password, which a peer
 // on the LAN may send as well as we do.
 std::string junk(std::mt19937& rng)
 {
+    static const std::string stale = staleConfig();
     const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     const auto bytes = [&](std::size_t n) {
         std::string text(n, '\0');
@@ -120,7 +133,7 @@ std::string junk(std::mt19937& rng)
             c = static_cast<char>(rng());
         return text;
     };
-    switch (pick(12)) {
+    switch (pick(13)) {
     case 0:
         return {};
     case 1:
@@ -143,6 +156,8 @@ std::string junk(std::mt19937& rng)
         return libraryMessage('G', {std::to_string(rng()), std::to_string(kTag)});
     case 10:
         return "MXA1G99999999999999:" + bytes(16);
+    case 11:
+        return stale;
     default:
         return libraryMessage(static_cast<char>("SRCKN"[pick(5)]),
                               {bytes(8), bytes(static_cast<std::size_t>(pick(300)))});
@@ -197,10 +212,13 @@ TEST(Flood, SimulatorAndLibraryStayUpAnswerAndKeepMemoryFlat)
     });
     const auto end = Clock::now() + std::chrono::seconds(floodSeconds());
     long midKb = -1;
-    int libraryReads = 0;
+    int libraryReads = 0, wrongReads = 0;
     while (Clock::now() < end) {
-        TModelConfig scratch;
-        libraryReads += ReadConfigByLibrary(libraryIp(), kTag, scratch) ? 1 : 0; // amid the junk
+        TModelConfig amid;
+        if (ReadConfigByLibrary(libraryIp(), kTag, amid)) {
+            ++libraryReads;
+            wrongReads += amid == libraryBefore ? 0 : 1;
+        }
         if (midKb < 0 && Clock::now() > end - std::chrono::seconds(floodSeconds()) / 2)
             midKb = residentKb(simulator.pid());
     }
@@ -211,6 +229,8 @@ TEST(Flood, SimulatorAndLibraryStayUpAnswerAndKeepMemoryFlat)
 
     ASSERT_TRUE(simulator.running());
     EXPECT_GT(sent.load(), 2000L * floodSeconds());
+    EXPECT_GT(libraryReads, 0);
+    EXPECT_EQ(wrongReads, 0) << "reads amid the junk that gave another configuration";
     RecordProperty("datagrams", std::to_string(sent.load()));
     std::cout << "flood: " << sent.load() << " datagrams in " << floodSeconds() << " s; simulator RSS "
               << startKb << " kB before, " << midKb << " kB halfway, " << endKb << " kB after; "
