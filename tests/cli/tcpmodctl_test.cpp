@@ -14,6 +14,13 @@ using testing::HasSubstr;
 
 namespace {
 
+// Test cases run side by side, each in a process of its own: a file each.
+std::string testName()
+{
+    return testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+
 const std::string kMacA = "00-1A-2B-00-00-11";
 const std::string kMacB = "00-1A-2B-00-00-12";
 const std::string kMacC = "00-1A-2B-00-00-13";
@@ -68,7 +75,7 @@ protected:
 
     std::string exportA()
     {
-        const std::string path = testing::TempDir() + "/tcpmodctl-a.json";
+        const std::string path = testing::TempDir() + "/" + testName() + "-a.json";
         const Outcome run = ctl({"export", kMacA, "-o", path});
         EXPECT_EQ(run.status, 0) << run.err;
         return path;
@@ -447,7 +454,7 @@ protected:
 
     static std::string writePlan(const std::string& text)
     {
-        const std::string path = testing::TempDir() + "/tcpmodctl-plan.csv";
+        const std::string path = testing::TempDir() + "/" + testName() + "-plan.csv";
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -493,7 +500,7 @@ TEST_F(CtlShared, CommissionGivesEachModuleItsPlannedAddressAndName)
                                        "00-1A-2B-3C-00-AA,10.77.0.51,Pump 1\r\n");
     const Outcome run = ctl({"commission", plan});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("[2/3] 00-1a-2b-3c-00-bb 10.77.0.50 -> 10.77.0.52: done\n"));
+    EXPECT_THAT(run.out, HasSubstr("[2/3] 00-1a-2b-3c-00-bb 10.77.0.50 -> 10.77.0.52: done, verified\n"));
     EXPECT_THAT(run.out, HasSubstr("3 done, 0 failed\n"));
     const std::vector<std::pair<std::string, std::string>> planned{
         {"10.77.0.51", "Pump 1"}, {"10.77.0.52", "Pump 2, east"}, {"10.77.0.53", "泵3"}};
