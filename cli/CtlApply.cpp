@@ -1,4 +1,5 @@
 // apply: one file's configuration onto several modules, one after another.
+#include "CtlBatch.h"
 #include "CtlCommands.h"
 
 #include "ConfigFile.h"
@@ -196,35 +197,17 @@ int applyCommand(CtlContext& ctx, const ApplyOptions& options, KindChoice kind)
             targets.push_back({id, found.entry});
         }
 
-        std::size_t done = 0;
-        std::vector<std::string> failures;
+        CtlBatch batch(ctx, options.dryRun);
         for (std::size_t i = 0; i < targets.size(); ++i) {
             const Target& target = targets[i];
             ctx.out << "[" << i + 1 << "/" << targets.size() << "] "
                     << (target.entry ? describeModule(*target.entry) : target.id) << ": ";
-            std::string failure = "not found by the search";
-            if (target.entry) {
-                try {
-                    failure = applyOne(ctx, file, selection, *target.entry, options.dryRun);
-                } catch (const std::exception& error) {
-                    // A socket error or a malformed library number ends this module only.
-                    failure = error.what();
-                    for (std::size_t at; (at = failure.find("\r\n")) != std::string::npos;)
-                        failure.replace(at, 2, " ");
-                }
-            }
-            if (failure.empty()) {
-                ++done;
-                ctx.out << '\n';
-            } else {
-                ctx.out << "failed: " << failure << '\n';
-                failures.push_back(target.id + ": " + failure);
-            }
+            batch.finish(target.id, [&]() -> std::string {
+                if (!target.entry)
+                    return "not found by the search";
+                return applyOne(ctx, file, selection, *target.entry, options.dryRun);
+            });
         }
-        ctx.out << (options.dryRun ? "dry run, nothing written: " : "") << done << " done, "
-                << failures.size() << " failed\n";
-        for (const std::string& failure : failures)
-            reportError(ctx, failure);
-        return failures.empty() ? exitcode::kOk : exitcode::kFailed;
+        return batch.summary();
     });
 }

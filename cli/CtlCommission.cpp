@@ -1,5 +1,6 @@
 // commission: new modules, which all leave the factory at one address, each given its own
 // address and settings from a plan, found by MAC after one search.
+#include "CtlBatch.h"
 #include "CtlCommands.h"
 
 #include "CommissionPlan.h"
@@ -140,8 +141,7 @@ int commissionCommand(CtlContext& ctx, const std::string& planPath, bool dryRun)
             return exitcode::kUsage;
         }
 
-        std::size_t done = 0;
-        std::vector<std::string> failures;
+        CtlBatch batch(ctx, dryRun);
         for (std::size_t i = 0; i < steps.size(); ++i) {
             const Step& step = steps[i];
             const FieldChange* ip = ipChange(*step.line);
@@ -151,29 +151,10 @@ int commissionCommand(CtlContext& ctx, const std::string& planPath, bool dryRun)
             if (ip)
                 ctx.out << " -> " << ip->text;
             ctx.out << ": ";
-            std::string failure = step.problem;
-            if (step.entry) {
-                try {
-                    failure = commissionOne(ctx, step, dryRun);
-                } catch (const std::exception& error) {
-                    // A socket error or a malformed library number ends this module only.
-                    failure = error.what();
-                    for (std::size_t at; (at = failure.find("\r\n")) != std::string::npos;)
-                        failure.replace(at, 2, " ");
-                }
-            }
-            if (failure.empty()) {
-                ++done;
-                ctx.out << '\n';
-            } else {
-                ctx.out << "failed: " << failure << '\n';
-                failures.push_back(step.line->mac + ": " + failure);
-            }
+            batch.finish(step.line->mac, [&]() -> std::string {
+                return step.entry ? commissionOne(ctx, step, dryRun) : step.problem;
+            });
         }
-        ctx.out << (dryRun ? "dry run, nothing written: " : "") << done << " done, " << failures.size()
-                << " failed\n";
-        for (const std::string& failure : failures)
-            reportError(ctx, failure);
-        return failures.empty() ? exitcode::kOk : exitcode::kFailed;
+        return batch.summary();
     });
 }
