@@ -80,18 +80,20 @@ int searchCommand(CtlContext& ctx, bool asJson)
                 list.push_back({{"kind", entry.ViaCommandProtocol ? "cmd" : "lib"},
                                 {"ip", entry.Ip},
                                 {"mac", entry.Mac},
-                                {"tag", entry.ViaCommandProtocol ? json(nullptr) : json(entry.LibraryTag)}});
+                                {"tag", entry.ViaCommandProtocol ? json(nullptr) : json(entry.LibraryTag)},
+                                {"via", entry.Via}});
             }
             ctx.out << list.dump(2, ' ', false, kReplace) << '\n';
             return outcome.error.empty() ? exitcode::kOk : exitcode::kFailed;
         }
-        ctx.out << "kind  " << padded("ip", 16) << padded("mac", 19) << "tag\n";
+        ctx.out << "kind  " << padded("ip", 16) << padded("mac", 19) << padded("tag", 5) << "via\n";
         for (const TModelParm& entry : outcome.modules) {
-            ctx.out << (entry.ViaCommandProtocol ? "cmd   " : "lib   ") << padded(displayText(entry.Ip), 16)
-                    << padded(displayText(entry.Mac), 19);
-            if (!entry.ViaCommandProtocol)
-                ctx.out << int{entry.LibraryTag};
-            ctx.out << '\n';
+            std::string line = std::string(entry.ViaCommandProtocol ? "cmd   " : "lib   ") +
+                               padded(displayText(entry.Ip), 16) + padded(displayText(entry.Mac), 19) +
+                               padded(entry.ViaCommandProtocol ? "" : std::to_string(entry.LibraryTag), 5) +
+                               entry.Via;
+            line.erase(line.find_last_not_of(' ') + 1);
+            ctx.out << line << '\n';
         }
         return outcome.error.empty() ? exitcode::kOk : exitcode::kFailed;
     });

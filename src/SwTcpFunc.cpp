@@ -11,9 +11,10 @@ void PauseMs(int ms)
 }
 
 bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
-                     std::string& value)
+                     std::string& value, const std::string& broadcastVia)
 {
     UdpEndpoint endpoint; // released on every way out, errors included
+    endpoint.LocalAddress = host.empty() ? broadcastVia : std::string();
     endpoint.Activate();
     value.clear();
     if (host.empty())

@@ -18,6 +18,9 @@ struct TModelParm
     std::int32_t Port = 0;
     std::uint8_t ViaCommandProtocol = 0;
     std::uint8_t LibraryTag = 0;
+    // The local address of the card the module was heard through; its command road's
+    // broadcasts leave by that card. Empty when not known (library rows).
+    std::string Via;
 };
 
 // "No value" for a one-byte code: the position of an empty list selection, low 8 bits.
@@ -76,11 +79,13 @@ void PauseMs(int ms);
 // One command transaction on a fresh endpoint: send to host (empty: broadcast), read one
 // reply within 50 ms. True when the reply starts with "A" (value: the rest); an empty or
 // missing reply is a failure except for the command "E". Socket errors are raised.
+// broadcastVia, when not empty, is the local address of the card a broadcast leaves by; a
+// send to a host follows the routing table whatever it says.
 bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
-                     std::string& value);
+                     std::string& value, const std::string& broadcastVia = {});
 
-// Command road. Read: "L" (fallback "W"+entry.Mac by broadcast, "L"), seventeen reads,
-// "O". Fields of commands not reached keep their values. Socket errors are raised.
+// Command road. Read: "L" (fallback "W"+entry.Mac by broadcast out of entry.Via's card,
+// "L"), seventeen reads, "O". Fields of commands not reached keep their values. Socket errors are raised.
 bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config);
 // Write: "L" (fallback "W"+config.MacAddress), fourteen writes, "E", 500 ms, "O".
 bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config);

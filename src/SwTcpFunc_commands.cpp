@@ -99,29 +99,30 @@ std::string valueText(const CommandRow& row, const TModelConfig& config)
                       row.field);
 }
 
-bool exchange(const std::string& target, const std::string& command)
+// via: the card the module was heard through; the run's broadcasts leave by it.
+bool exchange(const std::string& target, const std::string& command, const std::string& via)
 {
     std::string ignored;
-    return ExchangeCommand(target, command, kCommandPort, ignored);
+    return ExchangeCommand(target, command, kCommandPort, ignored, via);
 }
 
 // "L" at the module's address; when that fails, the module is selected by its physical
 // address and opened by broadcast, and target becomes empty so the rest of the run (the
 // closing "O" included) follows by broadcast too.
-bool openRun(std::string& target, const std::string& mac)
+bool openRun(std::string& target, const std::string& mac, const std::string& via)
 {
-    if (exchange(target, "L"))
+    if (exchange(target, "L", via))
         return true;
     target.clear();
-    if (!exchange(target, "W" + mac))
+    if (!exchange(target, "W" + mac, via))
         return false;
-    return exchange(target, "L");
+    return exchange(target, "L", via);
 }
 
 // Closes every run that reached it; the module's answer changes nothing.
-void closeRun(const std::string& target)
+void closeRun(const std::string& target, const std::string& via)
 {
-    exchange(target, "O");
+    exchange(target, "O", via);
 }
 
 } // namespace
@@ -129,11 +130,11 @@ void closeRun(const std::string& target)
 bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
 {
     std::string target = entry.Ip;
-    bool result = openRun(target, entry.Mac);
+    bool result = openRun(target, entry.Mac, entry.Via);
     if (result) {
         std::string value;
         for (const CommandRow& row : kReadTable) {
-            if (!ExchangeCommand(target, row.code, kCommandPort, value)) {
+            if (!ExchangeCommand(target, row.code, kCommandPort, value, entry.Via)) {
                 result = false;
                 break;
             }
@@ -141,28 +142,28 @@ bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
             storeValue(row, value, config);
         }
     }
-    closeRun(target);
+    closeRun(target, entry.Via);
     return result;
 }
 
 bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config)
 {
     std::string target = entry.Ip;
-    const bool opened = openRun(target, config.MacAddress);
+    const bool opened = openRun(target, config.MacAddress, entry.Via);
     bool result = opened;
     if (opened) {
         for (const CommandRow& row : kWriteTable) {
-            if (!exchange(target, row.code + valueText(row, config))) {
+            if (!exchange(target, row.code + valueText(row, config), entry.Via)) {
                 result = false;
                 break;
             }
         }
         // "E" commits; a module that stays silent on it has still taken the settings.
         if (result)
-            result = exchange(target, "E");
+            result = exchange(target, "E", entry.Via);
         // Give the module time to apply what it took before the run is closed.
         PauseMs(500);
     }
-    closeRun(target);
+    closeRun(target, entry.Via);
     return result;
 }

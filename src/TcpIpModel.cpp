@@ -7,7 +7,6 @@
 TcpIpModel::TcpIpModel(TcpIpView& view, MessagePresenter& presenter, DeviceEditor editor, Searcher searcher)
     : m_view(view), m_presenter(presenter), m_editDevice(std::move(editor)), m_search(std::move(searcher))
 {
-    ConfigureDiscoveryEndpoint(idpclnt1);
     if (!m_search)
         m_search = [this](const RowSink& sink) { RunSearch(idpclnt1, sink); };
 }
