@@ -20,7 +20,7 @@ struct TModelParm
     std::uint8_t LibraryTag = 0;
     // The local address of the card the module was heard through; its command road's
     // broadcasts leave by that card. Empty when not known (library rows).
-    std::string Via;
+    std::string Via{};
 };
 
 // "No value" for a one-byte code: the position of an empty list selection, low 8 bits.
