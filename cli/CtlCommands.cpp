@@ -82,19 +82,21 @@ int searchCommand(CtlContext& ctx, bool asJson)
                                 {"ip", entry.Ip},
                                 {"mac", entry.Mac},
                                 {"tag", entry.ViaCommandProtocol ? json(nullptr) : json(entry.LibraryTag)},
-                                {"shared_ip", entry.SharedIp}});
+                                {"shared_ip", entry.SharedIp},
+                                {"via", entry.Via}});
             }
             ctx.out << list.dump(2, ' ', false, kReplace) << '\n';
             return outcome.error.empty() ? exitcode::kOk : exitcode::kFailed;
         }
-        ctx.out << "kind  " << padded("ip", 16) << padded("mac", 19) << padded("tag", 5) << "shared\n";
+        ctx.out << "kind  " << padded("ip", 16) << padded("mac", 19) << padded("tag", 5) << padded("via", 16)
+                << "shared\n";
         for (const TModelParm& entry : outcome.modules) {
-            ctx.out << (entry.ViaCommandProtocol ? "cmd   " : "lib   ") << padded(displayText(entry.Ip), 16)
-                    << padded(displayText(entry.Mac), 19)
-                    << padded(entry.ViaCommandProtocol ? "" : std::to_string(entry.LibraryTag), 5);
-            if (entry.SharedIp)
-                ctx.out << "shared IP";
-            ctx.out << '\n';
+            std::string line = std::string(entry.ViaCommandProtocol ? "cmd   " : "lib   ") +
+                               padded(displayText(entry.Ip), 16) + padded(displayText(entry.Mac), 19) +
+                               padded(entry.ViaCommandProtocol ? "" : std::to_string(entry.LibraryTag), 5) +
+                               padded(entry.Via, 16) + (entry.SharedIp ? "shared IP" : "");
+            line.erase(line.find_last_not_of(' ') + 1);
+            ctx.out << line << '\n';
         }
         return outcome.error.empty() ? exitcode::kOk : exitcode::kFailed;
     });

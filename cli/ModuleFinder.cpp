@@ -17,14 +17,15 @@ bool sameModule(const TModelParm& a, const TModelParm& b)
 
 SearchOutcome searchModules(const std::string& interfaceAddress)
 {
-    UdpEndpoint endpoint;
-    ConfigureDiscoveryEndpoint(endpoint);
-    endpoint.LocalAddress = interfaceAddress;
+    // Every card of the PC, or the one the user named.
+    CardEndpoints cards(interfaceAddress.empty() ? CardEndpoints::CardLister{} : [interfaceAddress] {
+        return std::vector<std::string>{interfaceAddress};
+    });
     SearchOutcome outcome;
     SearchStats stats;
     try {
         RunSearch(
-            endpoint, [&](const TModelParm& entry) { outcome.modules.push_back(entry); }, &stats);
+            cards, [&](const TModelParm& entry) { outcome.modules.push_back(entry); }, &stats);
     } catch (const SocketError& error) {
         outcome.error = error.what();
     }

@@ -20,8 +20,8 @@ struct SearchOutcome
 };
 
 // One search, as the window runs it, with the rows that share an address marked
-// (MarkSharedIps). interfaceAddress, when not empty, is a local address:
-// the probe leaves by the interface that owns it and the replies are taken there.
+// (MarkSharedIps): the probe leaves by every card of the PC. interfaceAddress, when not
+// empty, is a local address: the probe leaves only by the card that owns it.
 SearchOutcome searchModules(const std::string& interfaceAddress);
 
 // What a user should know about a search beyond its modules, one line each: the error and

@@ -90,6 +90,20 @@ bool UdpSocket::waitReadable(int)
     return fakenet::nextArrives();
 }
 
+// One scripted network: what arrives, arrives at the first socket.
+std::vector<std::size_t> UdpSocket::waitAnyReadable(const std::vector<const UdpSocket*>& sockets, int)
+{
+    if (sockets.empty() || !fakenet::nextArrives())
+        return {};
+    return {0};
+}
+
+// The scripted network has no cards: a search falls back to one unbound endpoint.
+std::vector<std::string> broadcastInterfaces()
+{
+    return {};
+}
+
 ReceivedDatagram UdpSocket::receive(std::size_t bufferSize)
 {
     auto& s = state();

@@ -95,8 +95,24 @@ void MxClient::searchAll()
     m_collecting = false;
     dropQueued();
     m_searchNonce = nextNonce();
-    socket().sendTo(resolveHost("255.255.255.255"), kLibraryPort,
-                    encode({MessageType::Search, {m_searchNonce}}));
+    const std::string request = encode({MessageType::Search, {m_searchNonce}});
+    const std::uint32_t everyone = resolveHost("255.255.255.255");
+    // Out of every card, each from a socket bound to it (a broadcast leaves only by the card
+    // of its source address); by the default route when no card is listed.
+    m_searchSockets.clear();
+    for (const std::string& card : broadcastInterfaces()) {
+        try {
+            auto bound = std::make_unique<UdpSocket>();
+            bound->setBroadcast(true);
+            bound->bind(card, 0);
+            bound->sendTo(everyone, kLibraryPort, request);
+            m_searchSockets.push_back(std::move(bound));
+        } catch (const SocketError&) {
+            // A card that fails leaves the others to search.
+        }
+    }
+    if (m_searchSockets.empty())
+        socket().sendTo(everyone, kLibraryPort, request);
     m_searchStarted = Clock::now();
     m_collecting = true;
 }
@@ -106,16 +122,23 @@ std::optional<SearchResult> MxClient::nextSearchResult()
     if (m_collecting) {
         m_collecting = false;
         const auto deadline = m_searchStarted + kSearchWindow;
-        UdpSocket& s = socket();
+        std::vector<UdpSocket*> sockets;
+        for (const auto& bound : m_searchSockets)
+            sockets.push_back(bound.get());
+        if (sockets.empty())
+            sockets.push_back(&socket());
+        const std::vector<const UdpSocket*> listening(sockets.begin(), sockets.end());
         // Past the window, what is already queued is still taken, up to a bound.
         int lateReads = 0;
         for (;;) {
             const int waitMs = remainingMs(deadline);
-            if (!s.waitReadable(waitMs) || (waitMs == 0 && ++lateReads > kMaxLateReplies))
+            const std::vector<std::size_t> ready = UdpSocket::waitAnyReadable(listening, waitMs);
+            if (ready.empty() || (waitMs == 0 && ++lateReads > kMaxLateReplies))
                 break;
+            // One datagram per wait, from the first card that has one: the others keep theirs.
             std::optional<Message> reply;
             try {
-                reply = decode(s.receive(kReceiveBufferSize).data);
+                reply = decode(sockets[ready.front()]->receive(kReceiveBufferSize).data);
             } catch (const SocketError&) {
                 continue;
             }

@@ -76,7 +76,9 @@ private:
     std::optional<Message> fetchConfig(const std::string& ip, std::uint32_t tag);
     bool changesApplied(const std::string& ip, std::uint32_t tag);
 
-    std::unique_ptr<UdpSocket> m_socket;
+    std::unique_ptr<UdpSocket> m_socket; // fetches and modifies, by the routing table
+    // The last search's, one per card, bound to its address; kept until the next search.
+    std::vector<std::unique_ptr<UdpSocket>> m_searchSockets;
     std::uint32_t m_nonce;
 
     bool m_collecting = false;

@@ -15,9 +15,11 @@ namespace {
 
 // One try on its own endpoint, so that a late reply to an earlier try is dropped with that
 // endpoint and can never be taken for this one's. Empty: no datagram or a zero-length one.
-std::string tryOnce(const std::string& host, const std::string& command, std::uint16_t port)
+std::string tryOnce(const std::string& host, const std::string& command, std::uint16_t port,
+                    const std::string& broadcastVia)
 {
     UdpEndpoint endpoint; // released on every way out, errors included
+    endpoint.LocalAddress = host.empty() ? broadcastVia : std::string();
     endpoint.Activate();
     if (host.empty())
         endpoint.Broadcast(command, port);
@@ -38,13 +40,13 @@ int exchangeTries(const std::string& command)
 }
 
 bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
-                     std::string& value)
+                     std::string& value, const std::string& broadcastVia)
 {
     value.clear();
     std::string reply;
     // A lost datagram costs one more try; a refusal is an answer and is never repeated.
     for (int tries = exchangeTries(command); reply.empty() && tries > 0; --tries)
-        reply = tryOnce(host, command, port);
+        reply = tryOnce(host, command, port, broadcastVia);
     if (reply.empty())
         return command == "E";
     if (reply[0] != 'A')

@@ -22,6 +22,9 @@ struct TModelParm
     // Another command module of the same search answers at this Ip: the command road reaches
     // this one by its Mac alone ("W" by broadcast). Set by MarkSharedIps (Discovery.h).
     bool SharedIp = false;
+    // The local address of the card the module was heard through; its command road's
+    // broadcasts leave by that card. Empty when not known (library rows).
+    std::string Via{};
 };
 
 // Whether two MAC texts name one module: ASCII letter case and ":" or "-" alike. An empty
@@ -95,11 +98,14 @@ int exchangeTries(const std::string& command);
 // up to exchangeTries(command) in all. True when the reply starts with "A" (value: the
 // rest); a refusal is never repeated; no reply at all is a failure except for the command
 // "E". Socket errors are raised at once. Lossless, it is one send and one wait.
+// broadcastVia, when not empty, is the local address of the card a broadcast leaves by; a
+// send to a host follows the routing table whatever it says.
 bool ExchangeCommand(const std::string& host, const std::string& command, std::uint16_t port,
-                     std::string& value);
+                     std::string& value, const std::string& broadcastVia = {});
 
-// Command road. Read: "L" (fallback "W"+entry.Mac by broadcast, "L"), seventeen reads,
-// "O". Fields of commands not reached keep their values. Socket errors are raised.
+// Command road. Read: "L" (fallback "W"+entry.Mac by broadcast out of entry.Via's card,
+// "L"), seventeen reads, "O". Fields of commands not reached keep their values. Socket
+// errors are raised.
 // A SharedIp entry is read by its Mac from the start: "W"+Mac, "L", the reads and "O", all
 // by broadcast. When a read at the address gives a "GFE" that is not the entry's Mac, another
 // module answered there: the read is run again by the Mac, the other module's values are

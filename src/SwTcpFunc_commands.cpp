@@ -99,48 +99,50 @@ std::string valueText(const CommandRow& row, const TModelConfig& config)
                       row.field);
 }
 
-bool exchange(const std::string& target, const std::string& command)
+// via: the card the module was heard through; the run's broadcasts leave by it.
+bool exchange(const std::string& target, const std::string& command, const std::string& via)
 {
     std::string ignored;
-    return ExchangeCommand(target, command, kCommandPort, ignored);
+    return ExchangeCommand(target, command, kCommandPort, ignored, via);
 }
 
 // Selects the module by its physical address and opens it by broadcast; target becomes
 // empty so the rest of the run (the closing "O" included) follows by broadcast too. Only the
 // module that took "W" answers.
-bool openByMac(std::string& target, const std::string& mac)
+bool openByMac(std::string& target, const std::string& mac, const std::string& via)
 {
     target.clear();
-    if (!exchange(target, "W" + mac))
+    if (!exchange(target, "W" + mac, via))
         return false;
-    return exchange(target, "L");
+    return exchange(target, "L", via);
 }
 
 // "L" at the module's address; when that fails, the module is selected by its physical
 // address and opened by broadcast, and target becomes empty so the rest of the run (the
 // closing "O" included) follows by broadcast too.
-bool openRun(std::string& target, const std::string& mac)
+bool openRun(std::string& target, const std::string& mac, const std::string& via)
 {
-    if (exchange(target, "L"))
+    if (exchange(target, "L", via))
         return true;
-    return openByMac(target, mac);
+    return openByMac(target, mac, via);
 }
 
 // Closes every run that reached it; the module's answer changes nothing.
-void closeRun(const std::string& target)
+void closeRun(const std::string& target, const std::string& via)
 {
-    exchange(target, "O");
+    exchange(target, "O", via);
 }
 
 // One read run: the opening (by the address, or by the MAC when target is empty), the read
 // table, "O". Fields are stored as they come.
-bool readRun(std::string target, const std::string& mac, TModelConfig& config)
+bool readRun(std::string target, const TModelParm& entry, TModelConfig& config)
 {
-    bool result = target.empty() ? openByMac(target, mac) : openRun(target, mac);
+    bool result =
+        target.empty() ? openByMac(target, entry.Mac, entry.Via) : openRun(target, entry.Mac, entry.Via);
     if (result) {
         std::string value;
         for (const CommandRow& row : kReadTable) {
-            if (!ExchangeCommand(target, row.code, kCommandPort, value)) {
+            if (!ExchangeCommand(target, row.code, kCommandPort, value, entry.Via)) {
                 result = false;
                 break;
             }
@@ -148,7 +150,7 @@ bool readRun(std::string target, const std::string& mac, TModelConfig& config)
             storeValue(row, value, config);
         }
     }
-    closeRun(target);
+    closeRun(target, entry.Via);
     return result;
 }
 
@@ -157,15 +159,15 @@ bool readRun(std::string target, const std::string& mac, TModelConfig& config)
 bool ReadConfigByCommands(const TModelParm& entry, TModelConfig& config)
 {
     if (entry.SharedIp)
-        return readRun({}, entry.Mac, config);
+        return readRun({}, entry, config);
     TModelConfig before = config;
-    const bool result = readRun(entry.Ip, entry.Mac, config);
+    const bool result = readRun(entry.Ip, entry, config);
     // Whoever answered at the address reports its own MAC. Another module's values must
     // never reach the caller, who would write them back to this one or show them as its own.
     if (result && !entry.Mac.empty() && !sameMac(config.MacAddress, entry.Mac)) {
         config = std::move(before);
         config.ReachedByMac = true;
-        return readRun({}, entry.Mac, config);
+        return readRun({}, entry, config);
     }
     return result;
 }
@@ -189,22 +191,23 @@ bool WriteConfigByCommands(const TModelParm& entry, const TModelConfig& config, 
     // A module that shares its address is reached by the MAC its row was found with: a write
     // at the address would land on whichever module answers there.
     const bool byMac = entry.SharedIp || config.ReachedByMac;
-    const bool opened = byMac ? openByMac(target, entry.Mac.empty() ? config.MacAddress : entry.Mac)
-                              : openRun(target, config.MacAddress);
+    const bool opened = byMac
+                            ? openByMac(target, entry.Mac.empty() ? config.MacAddress : entry.Mac, entry.Via)
+                            : openRun(target, config.MacAddress, entry.Via);
     bool result = opened;
     if (opened) {
         for (std::size_t i = 0; i < kWriteTable.size(); ++i) {
-            if (!exchange(target, kWriteTable[i].code + values[i])) {
+            if (!exchange(target, kWriteTable[i].code + values[i], entry.Via)) {
                 result = false;
                 break;
             }
         }
         // "E" commits; a module that stays silent on it has still taken the settings.
         if (result)
-            result = exchange(target, "E");
+            result = exchange(target, "E", entry.Via);
         // Give the module time to apply what it took before the run is closed.
         PauseMs(500);
     }
-    closeRun(target);
+    closeRun(target, entry.Via);
     return result;
 }

@@ -8,7 +8,6 @@ TcpIpModel::TcpIpModel(TcpIpView view, MessagePresenter& presenter, DeviceEditor
     : m_view(std::move(view)), m_presenter(presenter), m_editDevice(std::move(editor)),
       m_search(std::move(searcher))
 {
-    ConfigureDiscoveryEndpoint(idpclnt1);
     if (!m_search)
         m_search = [this](const RowSink& sink) { RunSearch(idpclnt1, sink); };
 }

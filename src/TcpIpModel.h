@@ -79,9 +79,9 @@ public:
     const TModelParm& entry(std::size_t index) const { return m_entries[index]; }
     const RowView& rowView(std::size_t index) const { return m_rows[index]; }
 
-    // The discovery endpoint: broadcast enabled, waits 1000 ms by default; opened by the
-    // first search and kept for the window's life.
-    UdpEndpoint idpclnt1;
+    // The discovery endpoints, one per card: broadcast enabled, waiting 1000 ms by default;
+    // opened by the first search and kept for the window's life.
+    CardEndpoints idpclnt1;
 
 private:
     void guarded(const std::function<void()>& body);

@@ -50,7 +50,7 @@ private:
     TcpIpModel m_model;
 
 public:
-    UdpEndpoint& idpclnt1;
+    CardEndpoints& idpclnt1;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,8 +9,12 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After winsock2.h.
+#include <iphlpapi.h>
 #else
 #include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #ifdef __linux__
 #include <linux/sock_diag.h>
 #endif
@@ -230,6 +234,65 @@ std::uint32_t resolveHost(const std::string& host)
     const auto address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(found);
     return address;
+}
+
+std::vector<std::string> broadcastInterfaces()
+{
+    std::vector<std::string> addresses;
+#ifdef _WIN32
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    ULONG rc = ERROR_BUFFER_OVERFLOW;
+    // The list may grow between the two calls; a few tries settle it.
+    for (int attempt = 0; attempt < 3 && rc == ERROR_BUFFER_OVERFLOW; ++attempt) {
+        buffer.resize(size);
+        rc = GetAdaptersAddresses(AF_INET,
+                                  GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER,
+                                  nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+    }
+    if (rc != NO_ERROR)
+        return addresses;
+    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter;
+         adapter = adapter->Next) {
+        // A tunnel (a VPN's, 6to4) carries no broadcast.
+        if (adapter->OperStatus != IfOperStatusUp || adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK ||
+            adapter->IfType == IF_TYPE_TUNNEL)
+            continue;
+        for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+            const sockaddr* address = unicast->Address.lpSockaddr;
+            if (address == nullptr || address->sa_family != AF_INET)
+                continue;
+            char text[INET_ADDRSTRLEN] = {};
+            ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
+            addresses.push_back(text);
+            break;
+        }
+    }
+#else
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return addresses;
+    std::vector<std::string> cards; // names seen, an alias ("eth0:1") as its card
+    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET)
+            continue;
+        const unsigned flags = entry->ifa_flags;
+        if (!(flags & IFF_UP) || !(flags & IFF_RUNNING) || (flags & IFF_LOOPBACK) || !(flags & IFF_BROADCAST))
+            continue;
+        std::string card = entry->ifa_name;
+        card = card.substr(0, card.find(':'));
+        // One probe per card: a second address of it would send the same broadcast again.
+        if (std::find(cards.begin(), cards.end(), card) != cards.end())
+            continue;
+        cards.push_back(card);
+        char text[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text,
+                    sizeof text);
+        addresses.push_back(text);
+    }
+    ::freeifaddrs(list);
+#endif
+    return addresses;
 }
 
 // ---- UdpSocket ----

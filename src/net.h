@@ -52,6 +52,11 @@ struct ReceivedDatagram
 // (first IPv4 address). A failed look-up raises the socket error, 11001 for an unknown name.
 std::uint32_t resolveHost(const std::string& host);
 
+// The local IPv4 address of each of the PC's cards that is up (and, on Linux, running), is
+// not a loopback and can broadcast: the first address of each card, in the platform's
+// order. Empty when there is none or the platform could not list them.
+std::vector<std::string> broadcastInterfaces();
+
 // One IPv4 datagram socket, owned. Used by UdpEndpoint, the simulator and the stand-in
 // library; every failure raises SocketError with the texts users see.
 class UdpSocket

@@ -361,4 +361,61 @@ TEST(MarkSharedIps, MarksCommandRowsWhoseAddressAnotherModuleAnswersAt)
     EXPECT_FALSE(rows[1].SharedIp);
 }
 
+// ---- every card
+
+TEST(CardEndpointsTest, FollowTheCardsKeepingTheEndpointsOfThoseThatStay)
+{
+    std::vector<std::string> cards{"10.77.0.1"};
+    CardEndpoints endpoints([&cards] { return cards; });
+    const auto addresses = [&endpoints] {
+        std::vector<std::string> result;
+        for (const auto& endpoint : endpoints.endpoints())
+            result.push_back(endpoint->LocalAddress);
+        return result;
+    };
+    endpoints.refresh();
+    ASSERT_EQ(addresses(), cards);
+    const UdpEndpoint* first = endpoints.endpoints().front().get();
+    EXPECT_TRUE(first->BroadcastEnabled);
+    EXPECT_EQ(first->ReceiveTimeout, 1000);
+    EXPECT_EQ(first->SocketReceiveBuffer, kDiscoveryReceiveBuffer);
+
+    cards = {"10.78.0.1", "10.77.0.1"}; // a card came
+    endpoints.refresh();
+    EXPECT_EQ(addresses(), cards);
+    EXPECT_EQ(endpoints.endpoints()[1].get(), first);
+    cards = {"10.77.0.1"}; // and went
+    endpoints.refresh();
+    EXPECT_EQ(addresses(), cards);
+    EXPECT_EQ(endpoints.endpoints()[0].get(), first);
+    cards.clear(); // none listed: one unbound endpoint, by the default route
+    endpoints.refresh();
+    EXPECT_EQ(addresses(), std::vector<std::string>{""});
+}
+
+TEST_F(DiscoveryTest, ACardWhoseSocketFailsIsLeftOutAndItsErrorRaisedAtTheEnd)
+{
+#ifdef _WIN32
+    // Windows refuses an address no card holds (10049); Wine binds it.
+    if (testnet::runningUnderWine())
+        GTEST_SKIP() << "Wine binds a local address that no interface holds";
+#endif
+    UdpPeer wildcard("0.0.0.0", kCommandPort, replyWith({"M00-1A-2B-00-00-11/dev"}));
+    m_library.setSearchResults({FakeMivexAdv::SearchResult::of("10.77.0.21", "lib", 1, 1)});
+    // An address no card holds (any more): its endpoint cannot bind.
+    CardEndpoints cards([] { return std::vector<std::string>{"10.99.0.1", testnet::kPcIp}; });
+    std::vector<TModelParm> rows;
+    try {
+        RunSearch(cards, [&rows](const TModelParm& entry) { rows.push_back(entry); });
+        ADD_FAILURE() << "nothing raised";
+    } catch (const SocketError& error) {
+        EXPECT_STREQ(error.what(), "Socket Error # 10049\r\nCannot assign requested address.");
+    }
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Mac, "00-1A-2B-00-00-11");
+    EXPECT_EQ(rows[0].Via, testnet::kPcIp);
+    EXPECT_EQ(rows[1].Mac, "lib");
+    EXPECT_EQ(rows[1].Via, "");
+}
+
 } // namespace

@@ -47,7 +47,7 @@ private:
     TcpIpModel m_model;
 
 public:
-    UdpEndpoint& idpclnt1;
+    CardEndpoints& idpclnt1;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

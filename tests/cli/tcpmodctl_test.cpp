@@ -20,7 +20,6 @@ std::string testName()
     return testing::UnitTest::GetInstance()->current_test_info()->name();
 }
 
-
 const std::string kMacA = "00-1A-2B-00-00-11";
 const std::string kMacB = "00-1A-2B-00-00-12";
 const std::string kMacC = "00-1A-2B-00-00-13";
@@ -95,12 +94,18 @@ TEST_F(Ctl, SearchListsBothKindsAsTableAndJson)
     ASSERT_EQ(json.status, 0) << json.err;
     const auto list = nlohmann::json::parse(json.out);
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0],
-              (nlohmann::json{
-                  {"kind", "cmd"}, {"ip", ip(1)}, {"mac", kMacA}, {"tag", nullptr}, {"shared_ip", false}}));
-    EXPECT_EQ(list[3],
-              (nlohmann::json{
-                  {"kind", "lib"}, {"ip", ip(11)}, {"mac", kMacLib}, {"tag", 9}, {"shared_ip", false}}));
+    EXPECT_EQ(list[0], (nlohmann::json{{"kind", "cmd"},
+                                       {"ip", ip(1)},
+                                       {"mac", kMacA},
+                                       {"tag", nullptr},
+                                       {"shared_ip", false},
+                                       {"via", testnet::kPcIp}}));
+    EXPECT_EQ(list[3], (nlohmann::json{{"kind", "lib"},
+                                       {"ip", ip(11)},
+                                       {"mac", kMacLib},
+                                       {"tag", 9},
+                                       {"shared_ip", false},
+                                       {"via", ""}}));
 }
 
 TEST_F(Ctl, AnOversizeReplyIsReportedAndTheOtherModulesStillServe)
@@ -115,7 +120,7 @@ TEST_F(Ctl, AnOversizeReplyIsReportedAndTheOtherModulesStillServe)
     EXPECT_THAT(read.err, HasSubstr("10040"));
 }
 
-TEST(CtlSecondLan, InterfaceFindsTheModulesBehindItsCard)
+TEST(CtlSecondLan, EveryCardByDefaultAndInterfaceNarrowsToOne)
 {
     ASSERT_NE(testnet::secondLanPath(), nullptr) << "run with TCPMOD_NETNS_SECOND_LAN=1 scripts/netns";
     std::unique_ptr<sim::Simulator> far;
@@ -126,13 +131,18 @@ TEST(CtlSecondLan, InterfaceFindsTheModulesBehindItsCard)
     sim::Simulator near({sim::commandModule(ip(1), kMacA)});
 
     const Outcome plain = ctl({"search"});
-    EXPECT_THAT(plain.out, HasSubstr(kMacA));
-    EXPECT_THAT(plain.out, testing::Not(HasSubstr(kFarMac)));
-    const Outcome viaCard = ctl({"search", "--interface", testnet::kSecondLanPcIp});
-    EXPECT_THAT(viaCard.out, HasSubstr(kFarMac));
-    const Outcome read = ctl({"read", kFarMac, "--interface", testnet::kSecondLanPcIp});
+    EXPECT_THAT(plain.out, HasSubstr("kind  ip              mac                tag  via\n"));
+    EXPECT_THAT(plain.out, HasSubstr("cmd   10.77.0.11      00-1A-2B-00-00-11       10.77.0.1\n"));
+    EXPECT_THAT(plain.out, HasSubstr("cmd   10.78.0.11      00-1A-2B-00-01-11       10.78.0.1\n"));
+    const Outcome firstCard = ctl({"search", "--interface", testnet::kPcIp});
+    EXPECT_THAT(firstCard.out, HasSubstr(kMacA));
+    EXPECT_THAT(firstCard.out, testing::Not(HasSubstr(kFarMac)));
+    const Outcome read = ctl({"read", kFarMac});
     EXPECT_EQ(read.status, 0) << read.err;
     EXPECT_THAT(read.out, HasSubstr("10.78.0.11"));
+    const Outcome set = ctl({"set", kFarMac, "devicename=far"});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(far->values(kFarMac).at("GDN"), "far");
 }
 
 TEST_F(Ctl, ReadShowsLabelsCodesMeaningsAndWhatTheRoadLacks)

@@ -117,9 +117,12 @@ TEST_F(MainWindowLayout, MembersSitWhereTheFormPutsThem)
         EXPECT_EQ(button->geometry(), geometry) << caption.toStdString();
         EXPECT_TRUE(button->isEnabled()) << caption.toStdString();
     }
-    EXPECT_TRUE(m_form.idpclnt1.BroadcastEnabled);
-    EXPECT_EQ(m_form.idpclnt1.ReceiveTimeout, 1000);
-    EXPECT_TRUE(m_form.idpclnt1.Active()); // opened by the first search
+    ASSERT_FALSE(m_form.idpclnt1.endpoints().empty());
+    for (const auto& endpoint : m_form.idpclnt1.endpoints()) {
+        EXPECT_TRUE(endpoint->BroadcastEnabled);
+        EXPECT_EQ(endpoint->ReceiveTimeout, 1000);
+        EXPECT_TRUE(endpoint->Active()); // opened by the first search
+    }
 }
 
 TEST_F(MainWindowLayout, ListIsAReportViewThatNeitherSortsNorEdits)
@@ -227,6 +230,25 @@ TEST_F(MainWindowSearch, OpensWithTheRowsOfBothPhasesInOrder)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(form.lv1->topLevelItem(i)->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowSearch, StartUpSearchReachesTheModulesBehindTheSecondCard)
+{
+    ASSERT_NE(testnet::secondLanPath(), nullptr) << "run with TCPMOD_NETNS_SECOND_LAN=1 scripts/netns";
+    const std::string farMac = "00-1A-2B-00-01-11";
+    std::unique_ptr<sim::Simulator> far;
+    ASSERT_TRUE(testnet::inSecondLan([&] {
+        far = std::make_unique<sim::Simulator>(
+            std::vector<sim::ModuleSpec>{sim::commandModule(testnet::kSecondLanModuleIp, farMac)});
+    }));
+    TTcpIpFrm form(m_presenter);
+    const auto rows = rowsOf(form);
+    const auto farRow =
+        std::find_if(rows.begin(), rows.end(), [&](const Row& row) { return row.entry.Mac == farMac; });
+    ASSERT_NE(farRow, rows.end());
+    EXPECT_EQ(farRow->ipColumn.toStdString(), testnet::kSecondLanModuleIp);
+    EXPECT_EQ(farRow->entry.Via, testnet::kSecondLanPcIp);
+    EXPECT_EQ(rows.size(), 5u); // the near modules once each, though both cards hear them
 }
 
 TEST_F(MainWindowSearch, SearchButtonRefillsTheListWithButtonsDisabledMeanwhile)

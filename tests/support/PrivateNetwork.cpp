@@ -16,8 +16,14 @@ std::string privateNetworkProblem()
     const std::set<std::string> names = interfaceNames();
     // The opt-in second LAN leaves only its near end, v2, in this namespace.
     const bool secondLan = secondLanPath() != nullptr;
-    const std::set<std::string> expected =
+    std::set<std::string> expected =
         secondLan ? std::set<std::string>{"lo", "v0", "v1", "v2"} : std::set<std::string>{"lo", "v0", "v1"};
+    // The opt-in extra cards c2 .. cN and their peers (TCPMOD_NETNS_CARDS=N).
+    const char* cards = std::getenv("TCPMOD_NETNS_CARDS");
+    for (int n = 2; cards && n <= std::atoi(cards); ++n) {
+        expected.insert("c" + std::to_string(n));
+        expected.insert("c" + std::to_string(n) + "p");
+    }
     if (names == expected)
         return {};
     std::string seen;
@@ -32,7 +38,8 @@ std::string privateNetworkProblem()
                "REFUSED: this network test sends broadcasts and must run inside the private test network.\n"
                "Run it as: ") +
            howToRun + "   (interfaces seen here: " + seen +
-           (secondLan ? "; expected exactly lo, v0, v1, v2)" : "; expected exactly lo, v0, v1)");
+           (secondLan ? "; expected exactly lo, v0, v1, v2" : "; expected exactly lo, v0, v1") +
+           (cards ? std::string(" and the extra cards)") : std::string(")"));
 }
 
 const char* secondLanPath()

@@ -13,9 +13,12 @@ inline constexpr const char* kPcIp = "10.77.0.1";
 std::string moduleIp(int n);
 
 // The second LAN (TCPMOD_NETNS_SECOND_LAN=1): the PC's second card v2 at 10.78.0.1, its
-// modules at 10.78.0.11 .. 10.78.0.20 in a namespace reached only through v2.
+// modules at 10.78.0.11 .. 10.78.0.20 (and kSecondLanForeignIp) in a namespace reached
+// only through v2.
 inline constexpr const char* kSecondLanPcIp = "10.78.0.1";
 inline constexpr const char* kSecondLanModuleIp = "10.78.0.11";
+// An address there that neither of the PC's networks holds: a factory-fresh module's.
+inline constexpr const char* kSecondLanForeignIp = "192.168.0.7";
 // That namespace's path, or null when the second LAN was not asked for.
 const char* secondLanPath();
 // Runs fn with the calling thread in the second LAN's namespace, so that sockets fn
