@@ -131,7 +131,7 @@ TEST(CtlSecondLan, EveryCardByDefaultAndInterfaceNarrowsToOne)
     sim::Simulator near({sim::commandModule(ip(1), kMacA)});
 
     const Outcome plain = ctl({"search"});
-    EXPECT_THAT(plain.out, HasSubstr("kind  ip              mac                tag  via\n"));
+    EXPECT_THAT(plain.out, HasSubstr("kind  ip              mac                tag  via             shared\n"));
     EXPECT_THAT(plain.out, HasSubstr("cmd   10.77.0.11      00-1A-2B-00-00-11       10.77.0.1\n"));
     EXPECT_THAT(plain.out, HasSubstr("cmd   10.78.0.11      00-1A-2B-00-01-11       10.78.0.1\n"));
     const Outcome firstCard = ctl({"search", "--interface", testnet::kPcIp});
@@ -476,7 +476,7 @@ TEST_F(CtlShared, SearchMarksTheRowsAndAnAddressNamesNoOne)
 {
     const Outcome table = ctl({"search"});
     ASSERT_EQ(table.status, 0) << table.err;
-    EXPECT_THAT(table.out, HasSubstr("cmd   10.77.0.50      00-1A-2B-3C-00-BB       shared IP"));
+    EXPECT_THAT(table.out, HasSubstr("cmd   10.77.0.50      00-1A-2B-3C-00-BB       10.77.0.1       shared IP"));
     const auto list = nlohmann::json::parse(ctl({"search", "--json"}).out);
     ASSERT_EQ(list.size(), 3u);
     for (const auto& row : list)
