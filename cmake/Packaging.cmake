@@ -26,11 +26,12 @@ if(WIN32)
         endif()
     endforeach()
     # Notepad on any Windows reads it: UTF-8 with a byte order mark, CRLF line ends.
+    math(EXPR TCPMOD_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
     configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY
                    NEWLINE_STYLE CRLF)
     install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
 
-    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    if(TCPMOD_BITS EQUAL 32)
         set(CPACK_SYSTEM_NAME win32)
     else()
         set(CPACK_SYSTEM_NAME win64)
