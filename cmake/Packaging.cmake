@@ -16,6 +16,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "tcpmodctl does the same from the command line, and copies a configuration onto many modules.\n"
     "A stand-in MivexAdv library is included; the maker's can take its place.")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
+# "package_source": the sources without the build trees.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git$" "/\\.git/" "/build/" "/build-[^/]*/" "\\.swp$")
 
 if(WIN32)
     # Everything side by side: the program binds MivexAdv.dll from its own folder at start.
@@ -61,7 +64,6 @@ else()
     endif()
 
     set(CPACK_GENERATOR DEB)
-    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "tcpmodcfg developers")
     set(CPACK_DEBIAN_PACKAGE_SECTION net)
