@@ -2,6 +2,7 @@
 
 #include "CtlCommands.h"
 #include "CtlFields.h"
+#include "Version.h"
 #include "net.h"
 
 #include <CLI/CLI.hpp>
@@ -64,6 +65,7 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App app{"Finds serial-to-Ethernet modules, reads, changes, backs up and copies their configuration.",
                  "tcpmodctl"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "tcpmodctl " TCPMOD_VERSION_TEXT);
     Options options;
 
     CLI::App* search = app.add_subcommand("search", "search the LAN once and list the modules found");
@@ -126,6 +128,9 @@ int runCtl(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 text.replace(at, usage.size(), "Usage: tcpmodctl " + command->get_name());
             out << text;
         }
+        return exitcode::kOk;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << '\n';
         return exitcode::kOk;
     } catch (const CLI::ParseError& error) {
         CtlContext ctx{out, err, {}};

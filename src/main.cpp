@@ -3,6 +3,7 @@
 #include "mainSrc.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
@@ -70,6 +71,7 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon::fromTheme("tcpmodcfg", QIcon(":/tcpmodcfg.png")));
     MessageBoxPresenter presenter;
     const Clock::time_point creating = Clock::now();
     TTcpIpFrm form(presenter);

@@ -55,7 +55,7 @@ HWND TTcpIpFrm::create(HINSTANCE instance)
     windowClass.lpfnWndProc = &TTcpIpFrm::windowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1)); // tcpmodcfg.rc
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);

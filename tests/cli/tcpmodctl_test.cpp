@@ -338,6 +338,13 @@ TEST(CtlHelp, EverySubcommandHasItsOwn)
     EXPECT_THAT(ctl({"set", "--help"}).out, HasSubstr("targetport"));
 }
 
+TEST(CtlVersion, PrintsTheReleaseVersion)
+{
+    const Outcome run = ctl({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "tcpmodctl " TCPMOD_EXPECTED_VERSION "\n");
+}
+
 TEST_F(Ctl, ExportThenApplyMakesAnotherModuleTheSameByteForByte)
 {
     const std::string path = exportA();
