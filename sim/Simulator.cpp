@@ -90,7 +90,7 @@ struct PendingSend
 struct Source
 {
     std::uint16_t port = 0;
-    int module = -1; // -1: the wildcard socket of port
+    int module = -1; // -1: the wildcard socket of port; -2: an address no module holds now
 };
 
 } // namespace
@@ -119,6 +119,7 @@ public:
 
 private:
     void run();
+    Source holderOf(Source source, const UdpSocket& socket) const;
     void serve(const Source& source, const ReceivedDatagram& datagram);
     void schedule(ModuleReply reply, Module& from, const ReceivedDatagram& request);
     void sendDue();
@@ -260,7 +261,7 @@ void Simulator::Impl::run()
                 UdpSocket& socket = *const_cast<UdpSocket*>(polled[index]);
                 const ReceivedDatagram datagram = socket.receive(kReceiveBufferSize);
                 if (index != 0)
-                    serve(sources[index], datagram);
+                    serve(holderOf(sources[index], socket), datagram);
             } catch (const SocketError& error) {
                 std::cerr << "tcpmodsim: receive failed: " << error.what() << '\n';
             }
@@ -269,12 +270,28 @@ void Simulator::Impl::run()
     }
 }
 
+Source Simulator::Impl::holderOf(Source source, const UdpSocket& socket) const
+{
+    // A module may have moved while the wait ran (setModule): the address is now the first
+    // module's that still holds its socket, or nobody's.
+    if (source.module < 0)
+        return source;
+    source.module = -2;
+    for (std::size_t i = 0; i < m_modules.size(); ++i) {
+        if (m_modules[i].socket.get() == &socket) {
+            source.module = static_cast<int>(i);
+            break;
+        }
+    }
+    return source;
+}
+
 void Simulator::Impl::serve(const Source& source, const ReceivedDatagram& datagram)
 {
     for (std::size_t i = 0; i < m_modules.size(); ++i) {
         Module& target = m_modules[i];
         const bool atOwnAddress = source.module == static_cast<int>(i);
-        if (!atOwnAddress && (source.module >= 0 || portOf(target.spec().kind) != source.port))
+        if (!atOwnAddress && (source.module != -1 || portOf(target.spec().kind) != source.port))
             continue;
         if (target.lost())
             continue;
