@@ -63,7 +63,7 @@ struct Module
 
     const ModuleSpec& spec() const { return command ? command->spec() : library->spec(); }
 
-    // Seeds the draws anew when the spec's loss changed.
+    // Seeds the draws anew when the module's loss setting changed.
     void followLoss()
     {
         const Loss& wanted = spec().loss;
