@@ -258,25 +258,3 @@ void RunSearch(CardEndpoints& cards, const RowSink& sink, SearchStats* stats)
         endpoints.push_back(endpoint.get());
     searchOver(endpoints, sink, stats);
 }
-
-void MarkSharedIps(const std::vector<TModelParm*>& entries)
-{
-    for (TModelParm* entry : entries) {
-        entry->SharedIp = false;
-        if (roadOf(*entry) != ConfigRoad::Commands)
-            continue;
-        entry->SharedIp = std::any_of(entries.begin(), entries.end(), [&](const TModelParm* other) {
-            return roadOf(*other) == ConfigRoad::Commands && other->Ip == entry->Ip &&
-                   !sameMac(other->Mac, entry->Mac) && (!other->Mac.empty() || !entry->Mac.empty());
-        });
-    }
-}
-
-void MarkSharedIps(std::span<TModelParm> entries)
-{
-    std::vector<TModelParm*> pointers;
-    pointers.reserve(entries.size());
-    for (TModelParm& entry : entries)
-        pointers.push_back(&entry);
-    MarkSharedIps(pointers);
-}

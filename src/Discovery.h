@@ -92,11 +92,3 @@ void RunSearch(UdpEndpoint& endpoint, const RowSink& sink, SearchStats* stats = 
 // it first. A card whose socket fails is left out of the rest of phase one; its error is
 // raised at the end like any other. With one card, the same as the single endpoint.
 void RunSearch(CardEndpoints& cards, const RowSink& sink, SearchStats* stats = nullptr);
-
-// Sets SharedIp on every entry of one search: true for a command-protocol entry whose Ip is
-// also the Ip of another command-protocol entry with a different Mac (sameMac), false for
-// every other. A module listed twice, or once per road, does not share. Call it again over
-// the whole list whenever an Ip changes (a write that moved a module).
-void MarkSharedIps(std::span<TModelParm> entries);
-// The same for a list whose entries live elsewhere (in a window's rows).
-void MarkSharedIps(const std::vector<TModelParm*>& entries);

@@ -66,6 +66,28 @@ bool sameMac(std::string_view a, std::string_view b)
                                     [&](char x, char y) { return fold(x) == fold(y); });
 }
 
+void MarkSharedIps(const std::vector<TModelParm*>& entries)
+{
+    for (TModelParm* entry : entries) {
+        entry->SharedIp = false;
+        if (roadOf(*entry) != ConfigRoad::Commands)
+            continue;
+        entry->SharedIp = std::any_of(entries.begin(), entries.end(), [&](const TModelParm* other) {
+            return roadOf(*other) == ConfigRoad::Commands && other->Ip == entry->Ip &&
+                   !sameMac(other->Mac, entry->Mac) && (!other->Mac.empty() || !entry->Mac.empty());
+        });
+    }
+}
+
+void MarkSharedIps(std::span<TModelParm> entries)
+{
+    std::vector<TModelParm*> pointers;
+    pointers.reserve(entries.size());
+    for (TModelParm& entry : entries)
+        pointers.push_back(&entry);
+    MarkSharedIps(pointers);
+}
+
 ConfigMember memberOf(ConfigField field)
 {
     using F = ConfigField;

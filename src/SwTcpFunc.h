@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 // One found module. Text fields hold the wire's 8-bit bytes, never re-encoded here.
 struct TModelParm
@@ -20,7 +22,7 @@ struct TModelParm
     std::uint8_t ViaCommandProtocol = 0;
     std::uint8_t LibraryTag = 0;
     // Another command module of the same search answers at this Ip: the command road reaches
-    // this one by its Mac alone ("W" by broadcast). Set by MarkSharedIps (Discovery.h).
+    // this one by its Mac alone ("W" by broadcast). Set by MarkSharedIps.
     bool SharedIp = false;
     // The local address of the card the module was heard through; its command road's
     // broadcasts leave by that card. Empty when not known (library rows).
@@ -30,6 +32,14 @@ struct TModelParm
 // Whether two MAC texts name one module: ASCII letter case and ":" or "-" alike. An empty
 // text names none.
 bool sameMac(std::string_view a, std::string_view b);
+
+// Sets SharedIp on every entry of one search: true for a command-protocol entry whose Ip is
+// also the Ip of another command-protocol entry with a different Mac (sameMac), false for
+// every other. A module listed twice, or once per road, does not share. Call it again over
+// the whole list whenever an Ip changes (a write that moved a module).
+void MarkSharedIps(std::span<TModelParm> entries);
+// The same for a list whose entries live elsewhere (in a window's rows).
+void MarkSharedIps(const std::vector<TModelParm*>& entries);
 
 // "No value" for a one-byte code: the position of an empty list selection, low 8 bits.
 constexpr std::uint8_t kNoCode = 255;
