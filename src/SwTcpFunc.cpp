@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <unordered_map>
+#include <vector>
 
 void PauseMs(int ms)
 {
@@ -66,26 +68,22 @@ bool sameMac(std::string_view a, std::string_view b)
                                     [&](char x, char y) { return fold(x) == fold(y); });
 }
 
-void MarkSharedIps(const std::vector<TModelParm*>& entries)
-{
-    for (TModelParm* entry : entries) {
-        entry->SharedIp = false;
-        if (roadOf(*entry) != ConfigRoad::Commands)
-            continue;
-        entry->SharedIp = std::any_of(entries.begin(), entries.end(), [&](const TModelParm* other) {
-            return roadOf(*other) == ConfigRoad::Commands && other->Ip == entry->Ip &&
-                   !sameMac(other->Mac, entry->Mac) && (!other->Mac.empty() || !entry->Mac.empty());
-        });
-    }
-}
-
 void MarkSharedIps(std::span<TModelParm> entries)
 {
-    std::vector<TModelParm*> pointers;
-    pointers.reserve(entries.size());
-    for (TModelParm& entry : entries)
-        pointers.push_back(&entry);
-    MarkSharedIps(pointers);
+    // Rows grouped by address first: a search of thousands is not compared pair by pair.
+    std::unordered_map<std::string, std::vector<TModelParm*>> byIp;
+    for (TModelParm& entry : entries) {
+        entry.SharedIp = false;
+        if (roadOf(entry) == ConfigRoad::Commands)
+            byIp[entry.Ip].push_back(&entry);
+    }
+    for (auto& [ip, group] : byIp) {
+        for (TModelParm* entry : group) {
+            entry->SharedIp = std::any_of(group.begin(), group.end(), [&](const TModelParm* other) {
+                return !sameMac(other->Mac, entry->Mac) && (!other->Mac.empty() || !entry->Mac.empty());
+            });
+        }
+    }
 }
 
 ConfigMember memberOf(ConfigField field)

@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 #include <variant>
-#include <vector>
 
 // One found module. Text fields hold the wire's 8-bit bytes, never re-encoded here.
 struct TModelParm
@@ -38,8 +37,6 @@ bool sameMac(std::string_view a, std::string_view b);
 // every other. A module listed twice, or once per road, does not share. Call it again over
 // the whole list whenever an Ip changes (a write that moved a module).
 void MarkSharedIps(std::span<TModelParm> entries);
-// The same for a list whose entries live elsewhere (in a window's rows).
-void MarkSharedIps(const std::vector<TModelParm*>& entries);
 
 // "No value" for a one-byte code: the position of an empty list selection, low 8 bits.
 constexpr std::uint8_t kNoCode = 255;

@@ -356,7 +356,7 @@ TEST(MarkSharedIps, MarksCommandRowsWhoseAddressAnotherModuleAnswersAt)
 
     // A write moved the first module to its own address: both marks go.
     rows[0].Ip = "10.77.0.51";
-    MarkSharedIps(std::vector<TModelParm*>{&rows[0], &rows[1]});
+    MarkSharedIps(std::span(rows).first(2));
     EXPECT_FALSE(rows[0].SharedIp);
     EXPECT_FALSE(rows[1].SharedIp);
 }
